@@ -1,0 +1,228 @@
+// Windows implementation of the platform interface: kernel32's ANSI calls. With the program's
+// manifest the ANSI code page is UTF-8, so every stored name reaches the program unchanged.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "platform/platform.h"
+
+// The MinGW start-up code would otherwise expand wildcards in argv, scanning the folder of a
+// pattern once before the program even starts. The program reads its own command line.
+extern "C" {
+int _dowildcard = 0;
+}
+
+namespace platform {
+
+const std::string_view kLineEnd = "\r\n";
+const char kPathSeparator = '\\';
+const std::size_t kMaxPath = 256;
+const std::size_t kMaxCommandLine = 256;
+const bool kSwitchesAnywhere = true;
+
+bool EndsFolderPart(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+namespace {
+
+// Keeps the system from showing a dialog box for a missing drive or medium while one call
+// runs; the caller sees a plain failure instead.
+class QuietErrors {
+ public:
+  QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {
+    SetLastError(0);
+  }
+  ~QuietErrors() { SetErrorMode(previous_); }
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+BOOL WINAPI IgnoreBreaks(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
+}
+
+HANDLE OutputHandle() {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  if (startup.dwFlags & STARTF_USESTDHANDLES) return startup.hStdOutput;
+  return GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
+Entry MakeEntry(const WIN32_FIND_DATAA& found) {
+  ULARGE_INTEGER time;
+  time.LowPart = found.ftLastWriteTime.dwLowDateTime;
+  time.HighPart = found.ftLastWriteTime.dwHighDateTime;
+  return Entry{found.cFileName, found.dwFileAttributes & 0x1Fu,
+               static_cast<std::int64_t>(time.QuadPart)};
+}
+
+}  // namespace
+
+// ---- Process and console ----
+
+void SetUpConsole() {
+  HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode;
+  const DWORD output_mode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
+  SetConsoleMode(GetConsoleMode(out, &mode) ? out : err, output_mode);
+  SetConsoleMode(in, 0);
+  SetConsoleCtrlHandler(IgnoreBreaks, TRUE);
+}
+
+std::string CommandTail(int, char**) {
+  std::string_view line = GetCommandLineA();
+  std::size_t i = 0;
+  if (!line.empty() && line[0] == '"') {
+    // A name whose quote never closes takes the whole line: there is no tail to guess at.
+    std::size_t close = line.find('"', 1);
+    i = close == line.npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && static_cast<unsigned char>(line[i]) > 0x20) ++i;
+  }
+  while (i < line.size() && line[i] == ' ') ++i;
+  return std::string(line.substr(i));
+}
+
+void WriteOutput(std::string_view bytes) {
+  static const HANDLE out = OutputHandle();
+  QuietErrors quiet;
+  DWORD written;
+  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::string CurrentFolder() {
+  QuietErrors quiet;
+  DWORD size = GetCurrentDirectoryA(0, nullptr);
+  std::string folder(size, '\0');
+  DWORD length = size ? GetCurrentDirectoryA(size, folder.data()) : 0;
+  if (length == 0 || length >= size) return {};
+  folder.resize(length);
+  return folder;
+}
+
+void ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
+
+// ---- Entries ----
+
+struct FolderSearch::State {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAA found{};
+  bool pending = false;  // `found` holds an entry not yet handed out
+  NameFilter accept;
+};
+
+FolderSearch::FolderSearch(const std::string& path, NameFilter accept)
+    : state_(std::make_unique<State>()) {
+  if (path.size() > kMaxPath) return;
+  QuietErrors quiet;
+  state_->handle = FindFirstFileA(path.c_str(), &state_->found);
+  state_->pending = state_->handle != INVALID_HANDLE_VALUE;
+  state_->accept = std::move(accept);
+}
+
+FolderSearch::~FolderSearch() {
+  if (state_->handle != INVALID_HANDLE_VALUE) FindClose(state_->handle);
+}
+
+bool FolderSearch::Next(Entry& entry) {
+  while (state_->handle != INVALID_HANDLE_VALUE) {
+    if (!state_->pending) {
+      QuietErrors quiet;
+      state_->pending = FindNextFileA(state_->handle, &state_->found);
+      if (!state_->pending) break;
+    }
+    state_->pending = false;
+    if (state_->accept && !state_->accept(state_->found.cFileName)) continue;
+    entry = MakeEntry(state_->found);
+    return true;
+  }
+  if (state_->handle != INVALID_HANDLE_VALUE) FindClose(state_->handle);
+  state_->handle = INVALID_HANDLE_VALUE;
+  return false;
+}
+
+std::optional<std::uint32_t> Attributes(const std::string& path) {
+  if (path.size() > kMaxPath) return std::nullopt;
+  QuietErrors quiet;
+  DWORD bits = GetFileAttributesA(path.c_str());
+  if (bits == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return bits & 0x1Fu;
+}
+
+bool MoveEntry(const std::string& source, const std::string& destination) {
+  if (source.size() > kMaxPath || destination.size() > kMaxPath) return false;
+  QuietErrors quiet;
+  return MoveFileA(source.c_str(), destination.c_str()) != 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  if (path.size() > kMaxPath) return false;
+  QuietErrors quiet;
+  return DeleteFileA(path.c_str()) != 0;
+}
+
+// ---- Text and time ----
+
+std::u32string FoldCase(std::string_view text) {
+  if (text.empty()) return {};
+  int size = static_cast<int>(text.size());
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  CharUpperBuffW(wide.data(), static_cast<DWORD>(length));
+  return std::u32string(wide.begin(), wide.end());
+}
+
+std::string LocalDateText(std::int64_t file_time) {
+  ULARGE_INTEGER ticks;
+  ticks.QuadPart = static_cast<ULONGLONG>(file_time);
+  FILETIME utc_time{ticks.LowPart, ticks.HighPart};
+  SYSTEMTIME utc, local;
+  // The zone's rules at that moment, so a file keeps its date whatever the season now.
+  if (!FileTimeToSystemTime(&utc_time, &utc) ||
+      !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    return {};
+  char text[36];
+  int n = GetDateFormatA(0, 0, &local, "yyyyMMdd", text, sizeof text);
+  return n > 0 ? std::string(text, static_cast<std::size_t>(n - 1)) : std::string();
+}
+
+// ---- Other programs ----
+
+std::string LocateProgram(const std::string& file_name) {
+  char path[MAX_PATH + 1];
+  char* file_part = nullptr;
+  DWORD n = SearchPathA(nullptr, file_name.c_str(), nullptr, sizeof path, path, &file_part);
+  if (n == 0 || n >= sizeof path) return {};
+  return std::string(path, n);
+}
+
+std::optional<std::int32_t> RunAndWait(const std::string& command_line) {
+  if (command_line.size() > kMaxCommandLine) return std::nullopt;
+  std::string writable = command_line;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  {
+    QuietErrors quiet;
+    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &process))
+      return std::nullopt;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return static_cast<std::int32_t>(status);
+}
+
+void Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+}  // namespace platform
