@@ -1,0 +1,28 @@
+#pragma once
+// Every line the program writes besides the usage text, in one place.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace stampix::msg {
+
+inline constexpr std::string_view kWildcardsInPath = "Error: Wildcards not allowed in path.";
+inline constexpr std::string_view kNoCurrentFolder = "Error: The current folder cannot be read.";
+
+std::string FileNotFound(std::string_view search);
+std::string Announce(std::string_view folder, std::string_view name, std::string_view new_name);
+std::string RenamedCount(std::int32_t count);
+std::string PathTooLong(std::string_view path);
+
+std::string FileToFolder(std::string_view destination);
+std::string FolderToFile(std::string_view destination);
+std::string Skipped(std::string_view source_name, std::string_view destination_name);
+std::string CannotRemove(std::string_view destination_name);
+std::string RenameFailed(std::string_view source_name);
+
+std::string ToolNotFound(std::string_view tool);
+std::string ErrorLevel(std::string_view tool_path, std::int32_t status);
+std::string CommandLineTooLong(std::string_view tool);
+std::string CannotStart(std::string_view tool_path);
+
+}  // namespace stampix::msg

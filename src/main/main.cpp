@@ -1,0 +1,7 @@
+#include "main/command_line.h"
+#include "platform/platform.h"
+
+int main(int argc, char** argv) {
+  platform::SetUpConsole();
+  platform::ExitProcess(stampix::MainRoutine(platform::CommandTail(argc, argv)));
+}
