@@ -1,0 +1,64 @@
+// A stand-in for XCOPY.EXE or DELTREE.EXE. It appends the command line it received to the file
+// named by STUB_LOG, does the tool's work when STUB_REAL is set, and ends with the status in
+// STUB_XCOPY_STATUS or STUB_DELTREE_STATUS ("crash" for an abnormal end).
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kName = STUB_NAME;
+
+void Log(int argc, char** argv) {
+  const char* log = std::getenv("STUB_LOG");
+  if (!log) return;
+  std::ofstream out(log, std::ios::app | std::ios::binary);
+#ifdef _WIN32
+  (void)argc, (void)argv;
+  out << GetCommandLineA() << "\n";
+#else
+  for (int i = 0; i < argc; ++i) out << (i ? "|" : "") << argv[i];
+  out << "\n";
+#endif
+}
+
+void DoTheWork(int argc, char** argv) {
+  std::error_code ignored;
+  if (kName == "XCOPY" && argc >= 3) {
+    fs::copy(argv[1], argv[2], fs::copy_options::recursive | fs::copy_options::overwrite_existing,
+             ignored);
+  } else if (kName == "DELTREE" && argc >= 3) {
+    std::string target = argv[2];
+    if (target.size() > 5 && target.ends_with(">nul:")) target.resize(target.size() - 5);
+    fs::remove_all(target, ignored);
+  }
+}
+
+[[noreturn]] void Crash() {
+#ifdef _WIN32
+  ExitProcess(0xC0000005);  // the status of an access violation
+#else
+  std::signal(SIGSEGV, SIG_DFL);
+  std::raise(SIGSEGV);
+  std::abort();
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Log(argc, argv);
+  const char* status = std::getenv(("STUB_" + kName + "_STATUS").c_str());
+  if (status && std::string(status) == "crash") Crash();
+  if (std::getenv("STUB_REAL")) DoTheWork(argc, argv);
+  return status ? std::atoi(status) : 0;
+}

@@ -1,0 +1,80 @@
+// Running the Windows program: CreateProcessA with the exact command line, so that blanks,
+// tabs and quotes reach it as typed; standard output through a pipe.
+#include <windows.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "support/harness.h"
+
+namespace test {
+
+namespace {
+
+std::string Program(const RunOptions& options) {
+  std::string program = Native(STAMPIX_PROGRAM);
+  if (options.bin.empty()) return program;
+  return options.bin + "\\" + fs::path(program).filename().string();
+}
+
+std::string ReadAll(HANDLE pipe) {
+  std::string out;
+  char buffer[4096];
+  DWORD n;
+  while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
+  return out;
+}
+
+}  // namespace
+
+Result Run(std::string_view tail, const RunOptions& options) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read_end, write_end;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) throw std::runtime_error("pipe");
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  std::string line = "\"" + Program(options) + "\" " + std::string(tail);
+  PROCESS_INFORMATION process{};
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup,
+                                &process);
+  CloseHandle(write_end);
+  if (!started) throw std::runtime_error("cannot start " + line);
+  Result result;
+  result.out = ReadAll(read_end);
+  CloseHandle(read_end);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  result.code = static_cast<int>(code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return result;
+}
+
+Result RunArgs(const std::vector<std::string>&, const RunOptions&) {
+  throw std::logic_error("separate arguments exist on Linux only");
+}
+
+void SetEnv(const std::string& name, const std::string& value) {
+  SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
+void ClearEnv(const std::string& name) { SetEnvironmentVariableA(name.c_str(), nullptr); }
+
+// Build paths are Unix paths under Wine: Wine's drive Z: is the Unix root.
+std::string Native(const std::string& path) {
+  std::string native = path.starts_with("/") ? "Z:" + path : path;
+  for (char& c : native)
+    if (c == '/') c = '\\';
+  return native;
+}
+
+std::string AsReceived(const std::string& command_line) { return command_line; }
+
+}  // namespace test
