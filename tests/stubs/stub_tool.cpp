@@ -34,8 +34,15 @@ void Log(int argc, char** argv) {
 void DoTheWork(int argc, char** argv) {
   std::error_code ignored;
   if (kName == "XCOPY" && argc >= 3) {
-    fs::copy(argv[1], argv[2], fs::copy_options::recursive | fs::copy_options::overwrite_existing,
-             ignored);
+    const fs::path from = argv[1], to = argv[2];
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(from, ignored)) {
+      fs::path target = to / fs::relative(e.path(), from, ignored);
+      if (e.is_directory()) {
+        fs::create_directories(target, ignored);
+      } else {
+        fs::copy_file(e.path(), target, fs::copy_options::overwrite_existing, ignored);
+      }
+    }
   } else if (kName == "DELTREE" && argc >= 3) {
     std::string target = argv[2];
     if (target.size() > 5 && target.ends_with(">nul:")) target.resize(target.size() - 5);

@@ -69,12 +69,12 @@ fs::file_time_type Noon(int year, int month, int day) {
 
 void MakeFile(const fs::path& path, std::string_view content, fs::file_time_type when) {
   std::ofstream(path, std::ios::binary) << content;
-  fs::last_write_time(path, when);
+  SetTime(path, when);
 }
 
 void MakeFolder(const fs::path& path, fs::file_time_type when) {
   fs::create_directories(path);
-  fs::last_write_time(path, when);
+  SetTime(path, when);
 }
 
 void SetReadOnly(const fs::path& path, bool read_only) {

@@ -24,7 +24,7 @@ struct RunOptions {
 
 // Runs the program with the command tail exactly as typed. On Linux the tail is passed as one
 // argument, which gives the same tail.
-Result Run(std::string_view tail, const RunOptions& options = {});
+Result RunProgram(std::string_view tail, const RunOptions& options = {});
 
 // Linux only: runs the program with these arguments.
 Result RunArgs(const std::vector<std::string>& args, const RunOptions& options = {});
@@ -68,6 +68,10 @@ fs::file_time_type Noon(int year, int month, int day);
 void MakeFile(const fs::path& path, std::string_view content, fs::file_time_type when);
 void MakeFolder(const fs::path& path, fs::file_time_type when);
 void SetReadOnly(const fs::path& path, bool read_only);
+// Sets the last-write time of a file or folder.
+void SetTime(const fs::path& path, fs::file_time_type when);
+// Windows only: gives the entry the hidden attribute.
+void SetHidden(const fs::path& path);
 
 // Names in the folder, UTF-8, sorted; folders end with "/".
 std::vector<std::string> Names(const fs::path& folder);

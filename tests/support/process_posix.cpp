@@ -64,7 +64,7 @@ Result RunArgs(const std::vector<std::string>& args, const RunOptions& options) 
   return result;
 }
 
-Result Run(std::string_view tail, const RunOptions& options) {
+Result RunProgram(std::string_view tail, const RunOptions& options) {
   if (tail.empty()) return RunArgs({}, options);
   return RunArgs({std::string(tail)}, options);
 }
@@ -76,6 +76,10 @@ void SetEnv(const std::string& name, const std::string& value) {
 void ClearEnv(const std::string& name) { unsetenv(name.c_str()); }
 
 std::string Native(const std::string& path) { return path; }
+
+void SetTime(const fs::path& path, fs::file_time_type when) { fs::last_write_time(path, when); }
+
+void SetHidden(const fs::path&) {}
 
 std::string AsReceived(const std::string& command_line) {
   std::string joined;

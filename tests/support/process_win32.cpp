@@ -2,6 +2,7 @@
 // tabs and quotes reach it as typed; standard output through a pipe.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -27,7 +28,7 @@ std::string ReadAll(HANDLE pipe) {
 
 }  // namespace
 
-Result Run(std::string_view tail, const RunOptions& options) {
+Result RunProgram(std::string_view tail, const RunOptions& options) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read_end, write_end;
   if (!CreatePipe(&read_end, &write_end, &inherit, 0)) throw std::runtime_error("pipe");
@@ -73,6 +74,25 @@ std::string Native(const std::string& path) {
   for (char& c : native)
     if (c == '/') c = '\\';
   return native;
+}
+
+// The runtime cannot set a folder's time; the system can, given backup semantics.
+void SetTime(const fs::path& path, fs::file_time_type when) {
+  auto since_1970 = std::chrono::file_clock::to_sys(when).time_since_epoch();
+  ULARGE_INTEGER ticks;
+  ticks.QuadPart = static_cast<ULONGLONG>(
+      std::chrono::duration_cast<std::chrono::seconds>(since_1970).count() + 11644473600LL) *
+      10000000ULL;
+  FILETIME time{ticks.LowPart, ticks.HighPart};
+  HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path.string());
+  SetFileTime(h, nullptr, nullptr, &time);
+  CloseHandle(h);
+}
+
+void SetHidden(const fs::path& path) {
+  SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_HIDDEN);
 }
 
 std::string AsReceived(const std::string& command_line) { return command_line; }

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whichever of the named needs is missing.
+# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources), windows (MinGW-w64, Wine).
+set -euo pipefail
+
+missing=()
+want() { local package=$1; shift; "$@" >/dev/null 2>&1 || missing+=("$package"); }
+has() { command -v "$1" >/dev/null 2>&1; }
+
+for need in "$@"; do
+  case "$need" in
+    native)
+      want g++ has g++
+      want cmake has cmake
+      want ninja-build has ninja ;;
+    tests)
+      want libgtest-dev test -f /usr/src/googletest/CMakeLists.txt ;;
+    windows)
+      want g++-mingw-w64-x86-64-posix has x86_64-w64-mingw32-g++-posix
+      want wine64 test -x /usr/lib/wine/wine64 ;;
+  esac
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+fi
