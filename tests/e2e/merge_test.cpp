@@ -1,6 +1,7 @@
 // Folder merges under /Y by the copy and tree-delete tools (stubs that log what they receive).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/platform.h"
@@ -94,10 +95,15 @@ TEST_F(Merge, DeleteToolMissing) {
   ExpectSourceUntouched();
 }
 
-// Windows always finds its own XCOPY.EXE in the system folder.
+// Windows always finds its own XCOPY.EXE in the system folder. Linux never looks in the
+// current folder, even where PATH names it.
 TEST_F(Merge, CopyToolMissing) {
   if (!kLinux) GTEST_SKIP() << "XCOPY.EXE is part of Windows";
+  const std::string path = std::getenv("PATH");
+  test::SetEnv("PATH", ".::" + path);
+  options.cwd = test::Bin(f.path() / "here", true, false);
   test::Result r = RunWith("bin", false, true);
+  test::SetEnv("PATH", path);
   EXPECT_EQ(r.out, Lines({announce, "XCOPY.EXE not found for external call? Make sure this is "
                                     "in your path."}));
   ExpectSourceUntouched();
@@ -113,6 +119,18 @@ TEST_F(Merge, FailedOrCrashedCopyStopsTheMerge) {
     ExpectSourceUntouched();
     fs::remove(f.path() / "tools.log");
   }
+}
+
+// Ctrl+C, Ctrl+\\ and a closed terminal while a tool runs do not end the program.
+TEST_F(Merge, InterruptionsAreIgnored) {
+  if (!kLinux) GTEST_SKIP() << "signals are Linux's";
+  test::SetEnv("STUB_REAL", "1");
+  test::SetEnv("STUB_SIGNAL_PARENT", "1");
+  test::Result r = RunWith("bin", true, true);
+  test::ClearEnv("STUB_SIGNAL_PARENT");
+  EXPECT_EQ(r.out, Lines({announce}));
+  EXPECT_EQ(r.code, 0);
+  EXPECT_FALSE(fs::exists(source));
 }
 
 TEST_F(Merge, FailedDeleteIsReported) {

@@ -123,6 +123,16 @@ TEST(Stamping, StampedPathTooLong) {
   EXPECT_EQ(Names(f.path()), Strings{name + ".TX"});
 }
 
+// Failed writes are ignored: a reader that went away cannot stop a run half-way.
+TEST(Stamping, ClosedOutputDoesNotStopTheRun) {
+  test::TempFolder f;
+  for (const char* name : {"A.TXT", "B.TXT", "C.TXT"}) test::MakeFile(At(f.path(), name), name, kLastDay2004);
+  test::RunOptions closed;
+  closed.close_output = true;
+  EXPECT_EQ(RunProgram(f.text() + "*.TXT", closed).code, 0);
+  EXPECT_EQ(Names(f.path()), (Strings{"A(20041231).TXT", "B(20041231).TXT", "C(20041231).TXT"}));
+}
+
 // The stamp is the local date of the file's own moment, in summer and in winter alike.
 TEST(StampingLinux, DateOfTheFilesOwnMoment) {
   if (!kLinux) GTEST_SKIP() << "the time zone is set through TZ on Linux";

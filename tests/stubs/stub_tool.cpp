@@ -1,6 +1,7 @@
 // A stand-in for XCOPY.EXE or DELTREE.EXE. It appends the command line it received to the file
 // named by STUB_LOG, does the tool's work when STUB_REAL is set, and ends with the status in
-// STUB_XCOPY_STATUS or STUB_DELTREE_STATUS ("crash" for an abnormal end).
+// STUB_XCOPY_STATUS or STUB_DELTREE_STATUS ("crash" for an abnormal end). With
+// STUB_SIGNAL_PARENT set it first sends the program the signals of a user's interruption.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <unistd.h>
+
 #include <csignal>
 #endif
 
@@ -60,10 +63,18 @@ void DoTheWork(int argc, char** argv) {
 #endif
 }
 
+// What a user's Ctrl+C, Ctrl+\ or closed terminal sends to the program that started the tool.
+void SignalParent() {
+#ifndef _WIN32
+  for (int sig : {SIGINT, SIGQUIT, SIGHUP}) kill(getppid(), sig);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Log(argc, argv);
+  if (std::getenv("STUB_SIGNAL_PARENT")) SignalParent();
   const char* status = std::getenv(("STUB_" + kName + "_STATUS").c_str());
   if (status && std::string(status) == "crash") Crash();
   if (std::getenv("STUB_REAL")) DoTheWork(argc, argv);

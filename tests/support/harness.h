@@ -3,6 +3,7 @@
 // command line, and making and reading folders with known names, contents and dates.
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@ struct RunOptions {
   // When set, the copy and delete tools are looked for here first (see Bin()).
   std::string bin;
   std::string cwd;
+  // Closes the reading end of the output pipe before the program writes: every write fails.
+  bool close_output = false;
 };
 
 // Runs the program with the command tail exactly as typed. On Linux the tail is passed as one
@@ -70,6 +73,12 @@ void MakeFolder(const fs::path& path, fs::file_time_type when);
 void SetReadOnly(const fs::path& path, bool read_only);
 // Sets the last-write time of a file or folder.
 void SetTime(const fs::path& path, fs::file_time_type when);
+// Linux only: a symbolic link with its own last-write time.
+void MakeLink(const fs::path& target, const fs::path& link, fs::file_time_type when);
+
+// Keeps the file open, as another program would, until the result is dropped. On Windows the
+// file can then be neither renamed nor deleted; Linux does not lock.
+std::shared_ptr<void> HoldOpen(const fs::path& path);
 // Windows only: gives the entry the hidden attribute.
 void SetHidden(const fs::path& path);
 

@@ -1,9 +1,11 @@
 // Running the Linux program: arguments passed as given, standard output through a pipe.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -44,6 +46,7 @@ Result RunArgs(const std::vector<std::string>& args, const RunOptions& options) 
   argv.insert(argv.end(), args.begin(), args.end());
   int pipe_ends[2];
   if (pipe2(pipe_ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  if (options.close_output) close(pipe_ends[0]);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
@@ -56,8 +59,10 @@ Result RunArgs(const std::vector<std::string>& args, const RunOptions& options) 
   if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
   Result result;
   char buffer[4096];
-  for (ssize_t n; (n = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) result.out.append(buffer, n);
-  close(pipe_ends[0]);
+  if (!options.close_output) {
+    for (ssize_t n; (n = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) result.out.append(buffer, n);
+    close(pipe_ends[0]);
+  }
   int status = 0;
   waitpid(pid, &status, 0);
   result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -80,6 +85,19 @@ std::string Native(const std::string& path) { return path; }
 void SetTime(const fs::path& path, fs::file_time_type when) { fs::last_write_time(path, when); }
 
 void SetHidden(const fs::path&) {}
+
+void MakeLink(const fs::path& target, const fs::path& link, fs::file_time_type when) {
+  fs::create_symlink(target, link);
+  auto since_1970 = std::chrono::file_clock::to_sys(when).time_since_epoch();
+  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since_1970).count();
+  struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  utimensat(AT_FDCWD, link.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+std::shared_ptr<void> HoldOpen(const fs::path& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  return std::shared_ptr<void>(nullptr, [fd](void*) { close(fd); });
+}
 
 std::string AsReceived(const std::string& command_line) {
   std::string joined;

@@ -33,6 +33,7 @@ Result RunProgram(std::string_view tail, const RunOptions& options) {
   HANDLE read_end, write_end;
   if (!CreatePipe(&read_end, &write_end, &inherit, 0)) throw std::runtime_error("pipe");
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  if (options.close_output) CloseHandle(read_end);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -47,8 +48,10 @@ Result RunProgram(std::string_view tail, const RunOptions& options) {
   CloseHandle(write_end);
   if (!started) throw std::runtime_error("cannot start " + line);
   Result result;
-  result.out = ReadAll(read_end);
-  CloseHandle(read_end);
+  if (!options.close_output) {
+    result.out = ReadAll(read_end);
+    CloseHandle(read_end);
+  }
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
@@ -89,6 +92,16 @@ void SetTime(const fs::path& path, fs::file_time_type when) {
   if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path.string());
   SetFileTime(h, nullptr, nullptr, &time);
   CloseHandle(h);
+}
+
+std::shared_ptr<void> HoldOpen(const fs::path& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  return std::shared_ptr<void>(nullptr, [h](void*) { CloseHandle(h); });
+}
+
+void MakeLink(const fs::path&, const fs::path&, fs::file_time_type) {
+  throw std::logic_error("links are made on Linux only");
 }
 
 void SetHidden(const fs::path& path) {
