@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whichever of the named needs is missing.
-# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources), windows (MinGW-w64, Wine).
+# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources), windows (MinGW-w64, Wine),
+# time-command (/usr/bin/time).
 set -euo pipefail
 
 missing=()
@@ -15,6 +16,8 @@ for need in "$@"; do
       want ninja-build has ninja ;;
     tests)
       want libgtest-dev test -f /usr/src/googletest/CMakeLists.txt ;;
+    time-command)
+      want time test -x /usr/bin/time ;;
     windows)
       want g++-mingw-w64-x86-64-posix has x86_64-w64-mingw32-g++-posix
       want wine64 test -x /usr/lib/wine/wine64 ;;
