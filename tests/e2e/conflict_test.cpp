@@ -14,9 +14,9 @@ using test::Content;
 using test::Lines;
 using test::Names;
 using test::RunProgram;
-using Strings = std::vector<std::string>;
+using test::Strings;
 
-const bool kLinux = platform::kPathSeparator == '/';
+using test::kLinux;
 const auto kDay = test::Noon(2004, 12, 31);
 
 class Conflict : public ::testing::Test {

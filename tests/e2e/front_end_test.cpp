@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 using test::Lines;
 using test::RunProgram;
 
-const bool kLinux = platform::kPathSeparator == '/';
+using test::kLinux;
 
 const std::string kUsage = Lines({
     "STAMPIX 20110228",

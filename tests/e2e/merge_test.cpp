@@ -15,9 +15,9 @@ using test::At;
 using test::Lines;
 using test::Names;
 using test::RunProgram;
-using Strings = std::vector<std::string>;
+using test::Strings;
 
-const bool kLinux = platform::kPathSeparator == '/';
+using test::kLinux;
 const auto kDay = test::Noon(2004, 12, 31);
 
 // OLD (dated 31 December 2004) is to be merged into its existing stamped name.

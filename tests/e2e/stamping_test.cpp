@@ -14,9 +14,9 @@ using test::At;
 using test::Lines;
 using test::Names;
 using test::RunProgram;
-using Strings = std::vector<std::string>;
+using test::Strings;
 
-const bool kLinux = platform::kPathSeparator == '/';
+using test::kLinux;
 const auto kLastDay2004 = test::Noon(2004, 12, 31);
 
 TEST(Stamping, OneFile) {

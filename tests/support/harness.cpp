@@ -13,6 +13,8 @@
 
 namespace test {
 
+const bool kLinux = platform::kPathSeparator == '/';
+
 std::string Lines(std::initializer_list<std::string_view> lines) {
   std::string text;
   for (std::string_view line : lines) text.append(line).append(platform::kLineEnd);

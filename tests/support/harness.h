@@ -11,6 +11,10 @@
 namespace test {
 
 namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+// The Linux build; the other is the Windows build, run under Wine here.
+extern const bool kLinux;
 
 struct Result {
   std::string out;  // standard output, byte for byte
