@@ -77,13 +77,17 @@ struct Entry {
 // Decides, from a stored name, whether a search yields that entry.
 using NameFilter = std::function<bool(std::string_view name)>;
 
+// What a search reports of each entry. With kNameOnly, `attributes` and `last_write` may be
+// left at zero where reading them would cost the system another call per entry.
+enum class Detail { kFull, kNameOnly };
+
 // One open search of one folder for "folder part + name". A name without "*" or "?" yields at
 // most that one entry. A pattern yields every entry the system considers a candidate (on Linux:
 // every entry of the folder) for which `accept` is true. The search stays open between calls,
 // so entries may be renamed while it runs.
 class FolderSearch {
  public:
-  FolderSearch(const std::string& path, NameFilter accept);
+  FolderSearch(const std::string& path, NameFilter accept, Detail detail = Detail::kFull);
   ~FolderSearch();
   FolderSearch(const FolderSearch&) = delete;
   FolderSearch& operator=(const FolderSearch&) = delete;

@@ -62,6 +62,34 @@ std::string_view LastField(std::string_view path) {
   return slash == path.npos ? path : path.substr(slash + 1);
 }
 
+// An entry named relative to an open handle of its folder. A run works in one folder, so the
+// handle is opened once and kept: every later call spares the walk down the whole path.
+struct InFolder {
+  int folder;
+  const char* name;
+};
+
+InFolder Locate(const std::string& path) {
+  static std::string cached_folder;
+  static int cached = -1;
+  std::size_t slash = path.rfind('/');
+  if (slash == path.npos) return {AT_FDCWD, path.c_str()};
+  std::string_view folder(path.data(), slash + 1);
+  if (cached < 0 || folder != cached_folder) {
+    int fd = open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return {AT_FDCWD, path.c_str()};
+    if (cached >= 0) close(cached);
+    cached = fd;
+    cached_folder = folder;
+  }
+  return {cached, path.c_str() + slash + 1};
+}
+
+bool StatEntry(const std::string& path, struct stat& st) {
+  InFolder at = Locate(path);
+  return fstatat(at.folder, at.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 }  // namespace
 
 // ---- Process and console ----
@@ -105,21 +133,23 @@ void ExitProcess(int code) { std::exit(code); }
 struct FolderSearch::State {
   DIR* dir = nullptr;
   NameFilter accept;
+  Detail detail = Detail::kFull;
   std::optional<Entry> single;  // the one entry of a search without wildcards
 };
 
-FolderSearch::FolderSearch(const std::string& path, NameFilter accept)
+FolderSearch::FolderSearch(const std::string& path, NameFilter accept, Detail detail)
     : state_(std::make_unique<State>()) {
   if (path.size() > kMaxPath) return;
   std::string_view name = LastField(path);
   if (!HasWildcard(name)) {
     struct stat st;
-    if (!name.empty() && lstat(path.c_str(), &st) == 0) state_->single = MakeEntry(name, st);
+    if (!name.empty() && StatEntry(path, st)) state_->single = MakeEntry(name, st);
     return;
   }
   std::string folder = path.substr(0, path.size() - name.size());
   state_->dir = opendir(folder.empty() ? "." : folder.c_str());
   state_->accept = std::move(accept);
+  state_->detail = detail;
 }
 
 FolderSearch::~FolderSearch() {
@@ -135,8 +165,12 @@ bool FolderSearch::Next(Entry& entry) {
   while (state_->dir) {
     const struct dirent* d = readdir(state_->dir);
     if (d == nullptr) break;
-    struct stat st;
     if (state_->accept && !state_->accept(d->d_name)) continue;
+    if (state_->detail == Detail::kNameOnly) {
+      entry = Entry{d->d_name};
+      return true;
+    }
+    struct stat st;
     // An entry removed since the folder was read is no longer there to report.
     if (fstatat(dirfd(state_->dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     entry = MakeEntry(d->d_name, st);
@@ -149,33 +183,38 @@ bool FolderSearch::Next(Entry& entry) {
 
 std::optional<std::uint32_t> Attributes(const std::string& path) {
   struct stat st;
-  if (path.size() > kMaxPath || lstat(path.c_str(), &st) != 0) return std::nullopt;
+  if (path.size() > kMaxPath || !StatEntry(path, st)) return std::nullopt;
   return AttributesOf(st, LastField(path));
 }
 
 bool MoveEntry(const std::string& source, const std::string& destination) {
   if (source.size() > kMaxPath || destination.size() > kMaxPath) return false;
-  if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
-    return true;
+  // One handle serves both names only when they share a folder.
+  bool shared = source.substr(0, source.rfind('/') + 1) ==
+                destination.substr(0, destination.rfind('/') + 1);
+  InFolder from = shared ? Locate(source) : InFolder{AT_FDCWD, source.c_str()};
+  InFolder to = shared ? Locate(destination) : InFolder{AT_FDCWD, destination.c_str()};
+  if (renameat2(from.folder, from.name, to.folder, to.name, RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
   // A file system without RENAME_NOREPLACE: a hard link cannot replace anything either.
   struct stat st;
-  if (lstat(source.c_str(), &st) != 0) return false;
+  if (!StatEntry(source, st)) return false;
   if (!S_ISDIR(st.st_mode)) {
-    if (link(source.c_str(), destination.c_str()) != 0) return false;
-    return unlink(source.c_str()) == 0;
+    if (linkat(from.folder, from.name, to.folder, to.name, 0) != 0) return false;
+    return unlinkat(from.folder, from.name, 0) == 0;
   }
-  if (lstat(destination.c_str(), &st) == 0 || errno != ENOENT) return false;
-  return rename(source.c_str(), destination.c_str()) == 0;
+  if (StatEntry(destination, st) || errno != ENOENT) return false;
+  return renameat(from.folder, from.name, to.folder, to.name) == 0;
 }
 
 bool RemoveFile(const std::string& path) {
   struct stat st;
-  if (path.size() > kMaxPath || lstat(path.c_str(), &st) != 0) return false;
+  if (path.size() > kMaxPath || !StatEntry(path, st)) return false;
   bool is_link = S_ISLNK(st.st_mode);
   if (!is_link && !S_ISREG(st.st_mode)) return false;
   if (!is_link && !(st.st_mode & S_IWUSR)) return false;
-  return unlink(path.c_str()) == 0;
+  InFolder at = Locate(path);
+  return unlinkat(at.folder, at.name, 0) == 0;
 }
 
 // ---- Text and time ----
@@ -216,12 +255,12 @@ std::u32string FoldCase(std::string_view text) {
   locale_t locale = Utf8Locale();
   for (std::size_t i = 0; i < text.size();) {
     char32_t c = DecodeOne(text, i);
-    if (c >= 0xDC80 && c <= 0xDCFF) {
-      out += c;
-    } else if (locale) {
-      out += static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale));
-    } else {
+    if (c < 0x80) {
       out += c >= 'a' && c <= 'z' ? c - 32 : c;
+    } else if (c >= 0xDC80 && c <= 0xDCFF) {
+      out += c;
+    } else {
+      out += locale ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale)) : c;
     }
   }
   return out;

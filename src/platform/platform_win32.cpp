@@ -115,7 +115,7 @@ struct FolderSearch::State {
   NameFilter accept;
 };
 
-FolderSearch::FolderSearch(const std::string& path, NameFilter accept)
+FolderSearch::FolderSearch(const std::string& path, NameFilter accept, Detail)
     : state_(std::make_unique<State>()) {
   if (path.size() > kMaxPath) return;
   QuietErrors quiet;

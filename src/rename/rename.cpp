@@ -28,11 +28,12 @@ void DeleteFiles(const std::string& path) {
   }
 }
 
-// A pattern in either name would make every later step act on whatever it matches.
+// A pattern in either name would make every later step act on whatever it matches. Such an
+// entry is refused, with the in-use line where it exists.
 bool RefuseWildcards(const std::string& source, const std::string& destination) {
   if (!HasWildcard(LastPathField(source)) && !HasWildcard(LastPathField(destination)))
     return false;
-  PrintLine(msg::RenameFailed(LastPathField(source)));
+  if (EntryExists(source)) PrintLine(msg::RenameFailed(LastPathField(source)));
   return true;
 }
 
@@ -89,8 +90,11 @@ bool IsFolder(const std::string& path) {
 
 bool RenameEntry(const std::string& source, const std::string& destination) {
   if (RefuseLongPath(source) || RefuseLongPath(destination)) return false;
-  if (!EntryExists(source)) return false;
   if (RefuseWildcards(source, destination)) return false;
+  // The rename never replaces an entry, so when it succeeds the destination was free and
+  // the source is gone: every test below would come out the same way.
+  if (source != destination && platform::MoveEntry(source, destination)) return true;
+  if (!EntryExists(source)) return false;
   if (!EntryExists(destination)) {
     MoveOrReport(source, destination);
   } else if (KindConflict(source, destination)) {

@@ -16,7 +16,8 @@ platform::NameFilter FilterFor(const std::string& path) {
 
 }  // namespace
 
-Listing::Listing(const std::string& path) : search_(path, FilterFor(path)) {}
+Listing::Listing(const std::string& path, platform::Detail detail)
+    : search_(path, FilterFor(path), detail) {}
 
 std::string LastPathField(const std::string& path) {
   std::size_t start = path.size();

@@ -10,7 +10,7 @@ class Listing {
  public:
   // A name without wildcards selects that entry; a pattern selects the entries whose long
   // names match it (never an entry through its legacy short name).
-  explicit Listing(const std::string& path);
+  explicit Listing(const std::string& path, platform::Detail detail = platform::Detail::kFull);
 
   // The next selected entry, or false when none is left.
   bool Next(platform::Entry& entry) { return search_.Next(entry); }

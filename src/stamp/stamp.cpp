@@ -43,7 +43,7 @@ std::string StampedName(std::string_view name, std::string_view stamp) {
 
 bool EntryExists(const std::string& path) {
   platform::Entry entry;
-  return Listing(path).Next(entry) && !entry.name.empty();
+  return Listing(path, platform::Detail::kNameOnly).Next(entry) && !entry.name.empty();
 }
 
 std::string DateStamp(const std::string& path) {
@@ -64,7 +64,7 @@ int StampEntries(const std::string& folder, const std::string& name) {
     return 1;
   }
   std::int32_t found = 0, renamed = 0;
-  Listing listing(search);
+  Listing listing(search, platform::Detail::kNameOnly);
   for (platform::Entry entry; listing.Next(entry);) {
     if (IsDotEntry(entry.name)) continue;
     ++found;
