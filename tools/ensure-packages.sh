@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whichever of the named needs is missing.
 # Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources), windows (MinGW-w64, Wine),
-# time-command (/usr/bin/time).
+# time-command (/usr/bin/time), bench-peers (the tools the benchmark compares with),
+# packaging (what CPack and the package check use).
 set -euo pipefail
 
 missing=()
@@ -18,6 +19,13 @@ for need in "$@"; do
       want libgtest-dev test -f /usr/src/googletest/CMakeLists.txt ;;
     time-command)
       want time test -x /usr/bin/time ;;
+    bench-peers)
+      want rename has file-rename
+      want libimage-exiftool-perl has exiftool ;;
+    packaging)
+      want dpkg-dev has dpkg-shlibdeps
+      want man-db has man
+      want python3 has python3 ;;
     windows)
       want g++-mingw-w64-x86-64-posix has x86_64-w64-mingw32-g++-posix
       want wine64 test -x /usr/lib/wine/wine64 ;;

@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Times the Linux build against the floor loop and the tools users pick instead, each stamping
+every *.TXT of a fresh folder of N files with known dates. Runs alternate between the tools; each
+figure is the median of several runs, with the peak resident memory from /usr/bin/time -v.
+Prints the table and writes it, with the machine it ran on, to bench/RESULTS.md.
+
+    bench/run.py                 # N = 10,000 and 100,000, every tool
+    bench/run.py --sizes 10000 --tools stampix floor
+"""
+import argparse
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build", "bench")
+DATA = os.path.join(ROOT, "build", "bench-data")
+DAYS = 7  # FILE000001.TXT is dated 1 December 2004, the next the 2nd, ... the 8th the 1st again
+
+PERL_STAMP = ('use POSIX; my $m = (lstat $_)[9]; '
+              's/\\.TXT$/POSIX::strftime("(%Y%m%d)", localtime $m) . ".TXT"/e')
+
+
+def command(tool, folder):
+    """The command line of one tool stamping `folder`, as a user would type it."""
+    return {
+        "stampix": [os.path.join(BUILD, "stampix"), folder + "/*.TXT"],
+        "floor": [os.path.join(BUILD, "floor"), folder],
+        "python": [sys.executable, os.path.join(ROOT, "bench", "stamp.py"), folder],
+        "perl rename": ["sh", "-c", 'cd "$1" && find . -maxdepth 1 -name "*.TXT" -print0 | '
+                        'file-rename -0 -v "$2"', "sh", folder, PERL_STAMP],
+        "exiftool": ["exiftool", "-q", "-q", "-d", "%%f(%Y%m%d).%%e", "-FileName<FileModifyDate",
+                     "-ext", "TXT", folder],
+    }[tool]
+
+
+def build():
+    subprocess.run([os.path.join(ROOT, "tools", "ensure-packages.sh"), "native", "time-command",
+                    "bench-peers"], check=True)
+    subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                    "-DSTAMPIX_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cc", "-O2", "-o", os.path.join(BUILD, "floor"),
+                    os.path.join(ROOT, "bench", "floor.c")], check=True)
+
+
+def make_folder(folder, n):
+    """N files with known dates; a folder left by an earlier run gets its old names back, which
+    keeps the dates and spares the file system a mass delete and create between runs."""
+    names = os.listdir(folder) if os.path.isdir(folder) else []
+    if len(names) != n or not all(re.fullmatch(r"FILE\d{6}(\(\d{8}\))?\.TXT", m) for m in names):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for i in range(1, n + 1):
+            path = os.path.join(folder, "FILE%06d.TXT" % i)
+            os.close(os.open(path, os.O_CREAT | os.O_WRONLY, 0o644))
+            noon = time.mktime((2004, 12, 1 + i % DAYS, 12, 0, 0, 0, 0, -1))
+            os.utime(path, (noon, noon))
+    for name in names:
+        original = name[:10] + ".TXT"
+        if name != original:
+            os.rename(os.path.join(folder, name), os.path.join(folder, original))
+    os.sync()
+
+
+def check_folder(folder, n, tool):
+    stamped = sum(1 for name in os.listdir(folder) if re.search(r"\(2004120[1-7]\)\.TXT$", name))
+    if stamped != n:
+        sys.exit(f"{tool}: only {stamped} of {n} files stamped")
+
+
+def run_once(tool, folder):
+    """Seconds of wall time and peak resident kilobytes of one run."""
+    started = time.perf_counter()
+    result = subprocess.run(["/usr/bin/time", "-v"] + command(tool, folder),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    seconds = time.perf_counter() - started
+    if result.returncode != 0:
+        sys.exit(f"{tool} failed:\n{result.stderr}")
+    rss = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", result.stderr).group(1))
+    return seconds, rss
+
+
+def measure(tools, sizes, runs):
+    figures = {}
+    for n in sizes:
+        present = [t for t in tools if not (t == "exiftool" and n > 10000)]
+        samples = {t: [] for t in present}
+        for _ in range(runs[n]):
+            for tool in present:
+                folder = os.path.join(DATA, str(n))
+                make_folder(folder, n)
+                samples[tool].append(run_once(tool, folder))
+                check_folder(folder, n, tool)
+        for tool, values in samples.items():
+            figures[(tool, n)] = (statistics.median(s for s, _ in values), max(r for _, r in values))
+    return figures
+
+
+def table(tools, sizes, figures):
+    rows = ["| tool | files | median seconds | µs per file | × floor | peak RSS (KiB) |",
+            "|---|---:|---:|---:|---:|---:|"]
+    for n in sizes:
+        floor = figures.get(("floor", n), (None, None))[0]
+        for tool in tools:
+            if (tool, n) not in figures:
+                continue
+            seconds, rss = figures[(tool, n)]
+            ratio = f"{seconds / floor:.2f}" if floor else "-"
+            rows.append(f"| {tool} | {n:,} | {seconds:.3f} | {seconds * 1e6 / n:.1f} | {ratio} "
+                        f"| {rss:,} |")
+    return "\n".join(rows)
+
+
+def machine():
+    model = "unknown processor"
+    with open("/proc/cpuinfo") as info:
+        for line in info:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    fs = subprocess.run(["stat", "-f", "-c", "%T", ROOT], capture_output=True, text=True).stdout
+    return (f"{model}, {os.cpu_count()} cores, Linux {platform.release()}, "
+            f"file system {fs.strip()}, {time.strftime('%Y-%m-%d')}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--sizes", type=int, nargs="+", default=[10000, 100000])
+    parser.add_argument("--tools", nargs="+",
+                        default=["stampix", "floor", "python", "perl rename", "exiftool"])
+    parser.add_argument("--runs", type=int, default=0, help="runs per figure (default 5, 3 above 10,000)")
+    args = parser.parse_args()
+    build()
+    runs = {n: args.runs or (5 if n <= 10000 else 3) for n in args.sizes}
+    figures = measure(args.tools, args.sizes, runs)
+    text = table(args.tools, args.sizes, figures)
+    print(text)
+    with open(os.path.join(ROOT, "bench", "RESULTS.md"), "w") as out:
+        out.write("# Stamping every *.TXT of a folder of N files\n\n")
+        out.write(f"Measured by `bench/run.py` on: {machine()}.\n")
+        out.write("Median of several runs each, alternating between the tools; output to "
+                  "/dev/null.\n\n")
+        out.write(text + "\n")
+
+
+if __name__ == "__main__":
+    main()
