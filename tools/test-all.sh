@@ -21,3 +21,7 @@ trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
+
+echo "== Packages =="
+./tools/package.sh
+./tools/check-packages.sh
