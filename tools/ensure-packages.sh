@@ -2,7 +2,7 @@
 # Installs, from Debian's archive, whichever of the named needs is missing.
 # Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources), windows (MinGW-w64, Wine),
 # time-command (/usr/bin/time), bench-peers (the tools the benchmark compares with),
-# packaging (what CPack and the package check use).
+# packaging (what CPack and the package check use), fuzz (clang and its libFuzzer).
 set -euo pipefail
 
 missing=()
@@ -22,6 +22,9 @@ for need in "$@"; do
     bench-peers)
       want rename has file-rename
       want libimage-exiftool-perl has exiftool ;;
+    fuzz)
+      want clang has clang++
+      want libclang-rt-14-dev test -f /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a ;;
     packaging)
       want dpkg-dev has dpkg-shlibdeps
       want man-db has man

@@ -28,12 +28,12 @@ void DeleteFiles(const std::string& path) {
   }
 }
 
-// A pattern in either name would make every later step act on whatever it matches. Such an
-// entry is refused, with the in-use line where it exists.
+// A pattern in either name would make every later step act on whatever it matches, and
+// cannot even tell whether the entry itself exists.
 bool RefuseWildcards(const std::string& source, const std::string& destination) {
   if (!HasWildcard(LastPathField(source)) && !HasWildcard(LastPathField(destination)))
     return false;
-  if (EntryExists(source)) PrintLine(msg::RenameFailed(LastPathField(source)));
+  PrintLine(msg::RenameFailed(LastPathField(source)));
   return true;
 }
 

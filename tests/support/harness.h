@@ -27,6 +27,8 @@ struct RunOptions {
   std::string cwd;
   // Closes the reading end of the output pipe before the program writes: every write fails.
   bool close_output = false;
+  // Linux only: starts the program with no standard output at all.
+  bool no_output = false;
 };
 
 // Runs the program with the command tail exactly as typed. On Linux the tail is passed as one

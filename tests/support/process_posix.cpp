@@ -49,7 +49,11 @@ Result RunArgs(const std::vector<std::string>& args, const RunOptions& options) 
   if (options.close_output) close(pipe_ends[0]);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
+  if (options.no_output) {
+    posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
+  }
   if (!options.cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.cwd.c_str());
   pid_t pid;
   int rc = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, Pointers(argv).data(),
