@@ -24,6 +24,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine}"
 # One persistent server for all the test processes; started, and the prefix made, with no
 # pipe attached, since Wine's background services would hold it open.
+mkdir -p "$WINEPREFIX"
 /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null || true
 trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 </dev/null
