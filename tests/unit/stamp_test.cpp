@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "console/console.h"
-#include "console/messages.h"
 #include "stamp/stamp.h"
 
 namespace {
@@ -33,13 +31,6 @@ TEST(Stamp, GoesBeforeTheLastDot) {
   for (auto [name, stamped] : kCases)
     EXPECT_EQ(stampix::StampedName(name, "(20041231)"), stamped);
   EXPECT_EQ(stampix::StampedName("A.TXT", ""), "A.TXT");
-}
-
-TEST(Messages, CountLine) {
-  EXPECT_EQ(stampix::msg::RenamedCount(0), "Renamed 0 files");
-  EXPECT_EQ(stampix::msg::RenamedCount(1), "Renamed 1 file");
-  EXPECT_EQ(stampix::msg::RenamedCount(2), "Renamed 2 files");
-  EXPECT_EQ(stampix::NumberText(-1073741819), "-1073741819");
 }
 
 }  // namespace

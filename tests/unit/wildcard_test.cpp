@@ -65,10 +65,4 @@ TEST(Wildcard, IgnoresCaseBeyondAscii) {
   EXPECT_TRUE(stampix::WildcardPattern("?.TXT").Matches("\xC3\x89.TXT"));  // one character
 }
 
-TEST(Wildcard, HasWildcard) {
-  EXPECT_TRUE(stampix::HasWildcard("A*"));
-  EXPECT_TRUE(stampix::HasWildcard("?"));
-  EXPECT_FALSE(stampix::HasWildcard("A.TXT"));
-}
-
 }  // namespace
