@@ -20,7 +20,7 @@ constexpr std::uint32_t kNotDeleted =
 // Deletes the files that `path` names, passing over hidden, system and folder entries; stops
 // at the first that cannot be deleted.
 void DeleteFiles(const std::string& path) {
-  const std::string folder = path.substr(0, path.size() - LastPathField(path).size());
+  const std::string folder = FolderPart(path);
   Listing listing(path);
   for (platform::Entry entry; listing.Next(entry);) {
     if (entry.attributes & kNotDeleted) continue;
@@ -31,7 +31,8 @@ void DeleteFiles(const std::string& path) {
 // A pattern in either name would make every later step act on whatever it matches, and
 // cannot even tell whether the entry itself exists.
 bool RefuseWildcards(const std::string& source, const std::string& destination) {
-  if (!HasWildcard(LastPathField(source)) && !HasWildcard(LastPathField(destination)))
+  if (!HasWildcard(source.substr(FolderPart(source).size())) &&
+      !HasWildcard(destination.substr(FolderPart(destination).size())))
     return false;
   PrintLine(msg::RenameFailed(LastPathField(source)));
   return true;

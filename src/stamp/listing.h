@@ -19,7 +19,12 @@ class Listing {
   platform::FolderSearch search_;
 };
 
-// The text after the last folder separator of `path`, or the whole path when it holds none.
+// The folder part of a full path: everything up to its last folder separator (or, on
+// Windows, drive colon).
+std::string FolderPart(const std::string& path);
+
+// The text after the last "\\" (or "/") of `path`, or the whole path when it holds none: the
+// name by which messages show an entry.
 std::string LastPathField(const std::string& path);
 
 }  // namespace stampix

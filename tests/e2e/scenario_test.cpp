@@ -81,6 +81,14 @@ const Scenario kScenarios[] = {
     {"a lone /Y stamps the current folder", {"A.TXT=new", "A(20041231).TXT=old"}, "/Y",
      {kAnnounceA, "Renamed 1 file"}, {"A(20041231).TXT=new"}, 0, kBoth, true},
 
+    // A drive and a name: the folder part is the drive's current folder.
+    {"a drive and a name", {"A.TXT=new", "A(20041231).TXT=old"}, "C:A.TXT",
+     {"C:A.TXT = A(20041231).TXT",
+      "Skipped: \"C:A.TXT\" (destination \"C:A(20041231).TXT\" exists)"},
+     {"A(20041231).TXT=old", "A.TXT=new"}, 0, kWindowsOnly, true},
+    {"/Y with a drive and a name", {"A.TXT=new", "A(20041231).TXT=old"}, "/Y C:A.TXT",
+     {"C:A.TXT = A(20041231).TXT"}, {"A(20041231).TXT=new"}, 0, kWindowsOnly, true},
+
     // The conflict policy.
     {"skipped without /Y", {"A.TXT=new", "A(20041231).TXT=old"}, "{d}A.TXT",
      {kAnnounceA, "Skipped: \"A.TXT\" (destination \"A(20041231).TXT\" exists)"},
