@@ -78,7 +78,8 @@ struct Entry {
 using NameFilter = std::function<bool(std::string_view name)>;
 
 // What a search reports of each entry. With kNameOnly, `attributes` and `last_write` may be
-// left at zero where reading them would cost the system another call per entry.
+// left at zero where reading them would cost the system another call per entry, and an entry
+// removed since the folder was read may still be reported.
 enum class Detail { kFull, kNameOnly };
 
 // One open search of one folder for "folder part + name". A name without "*" or "?" yields at
