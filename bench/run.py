@@ -156,7 +156,8 @@ def machine():
             if line.startswith("model name"):
                 model = line.split(":", 1)[1].strip()
                 break
-    fs = subprocess.run(["stat", "-f", "-c", "%T", ROOT], capture_output=True, text=True).stdout
+    fs = subprocess.run(["findmnt", "-n", "-o", "FSTYPE", "-T", ROOT], capture_output=True,
+                        text=True).stdout
     return (f"{model}, {os.cpu_count()} cores, Linux {platform.release()}, "
             f"file system {fs.strip()}, {time.strftime('%Y-%m-%d')}")
 
