@@ -69,9 +69,10 @@ int StampEntries(const std::string& folder, const std::string& name) {
     if (IsDotEntry(entry.name)) continue;
     ++found;
     if (HasStamp(entry.name)) continue;
-    std::string new_name = StampedName(entry.name, DateStamp(folder + entry.name));
+    const std::string source = folder + entry.name;
+    std::string new_name = StampedName(entry.name, DateStamp(source));
     PrintLine(msg::Announce(folder, entry.name, new_name));
-    if (RenameEntry(folder + entry.name, folder + new_name)) ++renamed;
+    if (RenameEntry(source, folder + new_name)) ++renamed;
   }
   if (found > 1) PrintLine(msg::RenamedCount(renamed));
   return 0;

@@ -60,7 +60,6 @@ class Merge : public ::testing::Test {
   fs::path source, destination;
   std::string announce, copy_path, delete_path;
   test::RunOptions options;
-
 };
 
 TEST_F(Merge, CopiesThenDeletesTheSource) {
