@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "entry/path.h"
 #include "main/command_line.h"
 #include "platform/platform.h"
 
@@ -11,12 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view tail(reinterpret_cast<const char*>(data), size);
   stampix::Request r = stampix::ParseTail(tail);
   if (r.show_usage) return 0;
-  if (r.folder_given == r.folder.empty()) std::abort();
-  if (!r.folder.empty() && !platform::EndsFolderPart(r.folder.back())) std::abort();
-  for (char c : r.name)
+  stampix::PathParts parts = stampix::SplitPath(r.argument);
+  if (!parts.folder.empty() && !platform::EndsFolderPart(parts.folder.back())) std::abort();
+  for (char c : parts.name)
     if (platform::EndsFolderPart(c)) std::abort();
-  std::string whole = r.folder + r.name;
-  if (whole.size() > tail.size()) std::abort();
-  if (!r.overwrite && tail.find(whole) == tail.npos) std::abort();
+  if (parts.folder.size() + parts.name.size() != r.argument.size()) std::abort();
+  if (r.argument.size() > tail.size()) std::abort();
+  if (r.overwrite == stampix::OverwriteMode::kOff && tail.find(r.argument) == tail.npos)
+    std::abort();
   return 0;
 }

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "stamp/wildcard.h"
+#include "entry/path.h"
+#include "entry/wildcard.h"
 
 namespace {
 

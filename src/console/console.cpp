@@ -1,3 +1,4 @@
+// Line output and the usage text.
 #include "console/console.h"
 
 #include "platform/platform.h"
@@ -11,8 +12,6 @@ void PrintLine(std::string_view text) {
   line.append(text).append(platform::kLineEnd);
   platform::WriteOutput(line);
 }
-
-std::string NumberText(std::int32_t number) { return std::to_string(number); }
 
 std::string Quoted(std::string_view text) {
   std::string quoted = "\"";
@@ -38,7 +37,7 @@ void PrintUsage() {
       "In this example MYFILE.TXT was last modified on December 31, 2004, so the",
       "above example command line will rename MYFILE.TXT to MYFILE(20041231).TXT.",
   };
-  PrintLine("STAMPIX " + NumberText(STAMPIX_VERSION));
+  PrintLine("STAMPIX " + std::to_string(STAMPIX_VERSION));
   for (std::string_view row : kRows) PrintLine(row);
 }
 

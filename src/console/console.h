@@ -1,6 +1,5 @@
 #pragma once
 // Everything the program says goes out through PrintLine, one whole line at a time.
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,9 +8,6 @@ namespace stampix {
 // Writes the text's bytes unchanged, then the line end, to standard output. A failed or short
 // write is ignored: the run goes on.
 void PrintLine(std::string_view text);
-
-// Plain decimal digits, a leading minus sign when negative: 4 is "4", -9 is "-9".
-std::string NumberText(std::int32_t number);
 
 // The text with one double-quote character before it and one after it.
 std::string Quoted(std::string_view text);

@@ -1,3 +1,4 @@
+// The texts of the message catalogue, put together from their parts.
 #include "console/messages.h"
 
 #include "console/console.h"
@@ -23,7 +24,7 @@ std::string Announce(std::string_view folder, std::string_view name, std::string
 }
 
 std::string RenamedCount(std::int32_t count) {
-  return Join({"Renamed ", NumberText(count), count == 1 ? " file" : " files"});
+  return Join({"Renamed ", std::to_string(count), count == 1 ? " file" : " files"});
 }
 
 std::string PathTooLong(std::string_view path) {
@@ -56,7 +57,7 @@ std::string ToolNotFound(std::string_view tool) {
 }
 
 std::string ErrorLevel(std::string_view tool_path, std::int32_t status) {
-  return Join({tool_path, " = ERRORLEVEL ", NumberText(status)});
+  return Join({tool_path, " = ERRORLEVEL ", std::to_string(status)});
 }
 
 std::string CommandLineTooLong(std::string_view tool) {

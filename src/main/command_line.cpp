@@ -1,11 +1,12 @@
+// The command front end: usage, "/Y", quotes, the folder part and the name, the wildcard
+// check on the folder, then the pass.
 #include "main/command_line.h"
 
 #include "console/console.h"
 #include "console/messages.h"
+#include "entry/path.h"
 #include "platform/platform.h"
-#include "rename/rename.h"
 #include "stamp/stamp.h"
-#include "stamp/wildcard.h"
 
 namespace stampix {
 
@@ -53,16 +54,11 @@ Request ParseTail(std::string_view tail) {
   std::string text(tail);
   std::size_t option = FindSwitch(text, "/Y");
   if (option != text.npos) {
-    request.overwrite = true;
+    request.overwrite = OverwriteMode::kOn;
     text.erase(option, 2);
     text = TrimBlanks(text);
   }
-  std::string_view argument = StripQuotes(text);
-  std::size_t split = argument.size();
-  while (split > 0 && !platform::EndsFolderPart(argument[split - 1])) --split;
-  request.folder_given = split > 0;
-  request.folder = argument.substr(0, split);
-  request.name = argument.substr(split);
+  request.argument = StripQuotes(text);
   return request;
 }
 
@@ -78,21 +74,22 @@ int MainRoutine(std::string_view tail) {
     PrintUsage();
     return 0;
   }
-  if (request.overwrite) OverwriteMode = true;
-  if (!request.folder_given) {
+  PathParts parts = SplitPath(request.argument);
+  std::string folder(parts.folder);
+  if (folder.empty()) {
     std::string current = platform::CurrentFolder();
     // Without it a lone name would be looked for in the wrong place.
     if (current.empty()) {
       PrintLine(msg::kNoCurrentFolder);
       return 1;
     }
-    request.folder = FolderPartOf(current);
+    folder = FolderPartOf(current);
   }
-  if (HasWildcard(request.folder)) {
+  if (HasWildcard(folder)) {
     PrintLine(msg::kWildcardsInPath);
     return 1;
   }
-  return StampEntries(request.folder, request.name);
+  return StampEntries(platform::Folder(folder), parts.name, request.overwrite);
 }
 
 }  // namespace stampix

@@ -3,18 +3,18 @@
 #include <string>
 #include <string_view>
 
+#include "rename/rename.h"
+
 namespace stampix {
 
 // What the command tail asks for.
 struct Request {
   bool show_usage = false;
-  bool overwrite = false;     // "/Y" was given
-  bool folder_given = false;  // false: the name stands alone and the folder is the current one
-  std::string folder;         // ends with a folder separator (or ":" on Windows) when given
-  std::string name;           // possibly empty, possibly a pattern
+  OverwriteMode overwrite = OverwriteMode::kOff;
+  std::string argument;  // a folder part and a name, as typed but for surrounding quotes
 };
 
-// Reads the tail: usage request, "/Y", surrounding quotes, folder part and name part.
+// Reads the tail: usage request, "/Y" and surrounding quotes.
 Request ParseTail(std::string_view tail);
 
 // The folder part for a name that stands alone: the current folder with exactly one

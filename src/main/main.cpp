@@ -1,3 +1,4 @@
+// The process: console set-up, the main routine, its exit code.
 #include "main/command_line.h"
 #include "platform/platform.h"
 

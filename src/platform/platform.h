@@ -1,14 +1,14 @@
 #pragma once
 // The program's one door to the operating system. The build links exactly one implementation:
 // platform_win32.cpp (kernel32, ANSI calls) or platform_posix.cpp (Linux). Nothing above this
-// header includes a system header.
+// header includes a system header. It lists and acts; what to select, skip or refuse is decided
+// above it.
 //
 // Failures are silent by design: no call here prints anything or reads an error code for its
 // caller. Callers learn what happened by asking again (does the entry exist, what kind is it).
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,15 +22,11 @@ namespace platform {
 // What ends every line written: CR LF on Windows, LF on Linux.
 extern const std::string_view kLineEnd;
 
-// The separator put between the current folder and a name.
+// The separator put between a folder and a name.
 extern const char kPathSeparator;
 
-// Longest path, in bytes, that the file-system calls below accept. Longer paths are refused
-// (the call fails), never shortened.
+// Longest path the system takes, counted by TextLength.
 extern const std::size_t kMaxPath;
-
-// Longest command line, in bytes, that RunAndWait accepts.
-extern const std::size_t kMaxCommandLine;
 
 // True where a switch ("/Y", "/?") counts anywhere in the command tail, as Windows users
 // expect; false where it counts only as a word of its own, because "/" starts every
@@ -39,6 +35,10 @@ extern const bool kSwitchesAnywhere;
 
 // True for a character that ends a folder part: "\", "/" and ":" on Windows, "/" on Linux.
 bool EndsFolderPart(char c);
+
+// The length of a text as the system counts it against its limits: UTF-16 units on Windows,
+// bytes on Linux.
+std::size_t TextLength(std::string_view text);
 
 // ---- Process and console ----
 
@@ -61,57 +61,77 @@ std::string CurrentFolder();
 // ---- Entries ----
 
 enum Attribute : std::uint32_t {
-  kReadOnly = 0x01,
-  kHidden = 0x02,
-  kSystem = 0x04,
+  kReadOnly = 0x01,  // Linux: no write permission for the owner (never a link)
+  kHidden = 0x02,    // Linux: the name starts with a dot
+  kSystem = 0x04,    // Linux: neither a file, a folder nor a link (a device, pipe or socket)
   kVolumeLabel = 0x08,
-  kFolder = 0x10,
+  kFolder = 0x10,  // Linux: a real folder, never a link to one
 };
 
 struct Entry {
   std::string name;              // as stored, without its folder
+  bool described = false;        // the fields below are filled in
   std::uint32_t attributes = 0;  // Attribute bits
   std::int64_t last_write = 0;   // 100-nanosecond intervals since 1601-01-01 UTC
+  std::uint64_t size = 0;        // bytes
 };
 
-// Decides, from a stored name, whether a search yields that entry.
-using NameFilter = std::function<bool(std::string_view name)>;
+// A folder part, opened once for every call that names an entry in it. On Linux it holds a
+// handle, so that each call spares the walk down the whole path.
+class Folder {
+ public:
+  // `path` is a folder part as the program shows it: it ends with a separator (or, on Windows,
+  // a drive colon). A folder that cannot be opened makes every call on it fail.
+  explicit Folder(std::string path);
+  // The folder `name` inside `parent`; on Linux never reached through a symbolic link.
+  Folder(const Folder& parent, std::string_view name);
+  ~Folder();
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
 
-// What a search reports of each entry. With kNameOnly, `attributes` and `last_write` may be
-// left at zero where reading them would cost the system another call per entry, and an entry
-// removed since the folder was read may still be reported.
-enum class Detail { kFull, kNameOnly };
+  const std::string& path() const { return path_; }
+  int handle() const { return handle_; }
 
-// One open search of one folder for "folder part + name". A name without "*" or "?" yields at
-// most that one entry. A pattern yields every entry the system considers a candidate (on Linux:
-// every entry of the folder) for which `accept` is true. The search stays open between calls,
-// so entries may be renamed while it runs.
+ private:
+  std::string path_;
+  int handle_ = -1;  // Linux: a descriptor of the folder itself; unused on Windows
+};
+
+// Every entry of one folder as the system lists it, "." and ".." included where it reports
+// them. Windows describes each entry; Linux gives names only. The search stays open between
+// calls, so entries may be renamed while it runs.
 class FolderSearch {
  public:
-  FolderSearch(const std::string& path, NameFilter accept, Detail detail = Detail::kFull);
+  explicit FolderSearch(const Folder& folder);
   ~FolderSearch();
   FolderSearch(const FolderSearch&) = delete;
   FolderSearch& operator=(const FolderSearch&) = delete;
 
-  // The next entry, or false when none is left (the search is then closed).
-  bool Next(Entry& entry);
+  // False when the folder could not be read at all.
+  bool opened() const;
+  // The next entry, or nothing when none is left (the search is then closed).
+  std::optional<Entry> Next();
 
  private:
   struct State;
   std::unique_ptr<State> state_;
 };
 
-// Attribute bits of the entry at `path` (a symbolic link's own, on Linux), or nothing if it
-// does not exist or cannot be read.
-std::optional<std::uint32_t> Attributes(const std::string& path);
+// The entry `name` names in the folder, described (on Linux a symbolic link's own details), or
+// nothing if it does not exist. Windows gives the name as stored, which may differ in case.
+std::optional<Entry> Lookup(const Folder& folder, std::string_view name);
 
-// Renames `source` to `destination` in place. Never replaces an existing destination.
-// Returns whether the system reported success.
-bool MoveEntry(const std::string& source, const std::string& destination);
+// Attribute bits of the entry `name` names in the folder, or nothing if it does not exist.
+std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name);
 
-// Deletes one file: never a folder, never a read-only file, and on Linux never the target of a
-// symbolic link (the link itself goes). Returns whether the system reported success.
-bool RemoveFile(const std::string& path);
+// Renames an entry, also into another folder on the same volume. Never replaces an existing
+// destination. Returns whether the system reported success.
+bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
+               std::string_view new_name);
+
+// Deletes one file or link (never a folder; on Windows never a read-only file). Returns whether
+// the system reported success.
+bool RemoveFile(const Folder& folder, std::string_view name);
 
 // ---- Text and time ----
 
@@ -123,14 +143,16 @@ std::u32string FoldCase(std::string_view text);
 // formats the picture "yyyyMMdd", or empty if it cannot be formatted.
 std::string LocalDateText(std::int64_t file_time);
 
-// ---- Other programs ----
+// ---- Other programs (the folder merge) ----
+
+// Longest command line that RunAndWait accepts, counted by TextLength.
+extern const std::size_t kMaxCommandLine;
 
 // Full path of an executable found by its file name in the system's search order, or empty.
-std::string LocateProgram(const std::string& file_name);
+std::string FindOnPath(const std::string& file_name);
 
 // Starts the command line (no shell, no redirection) and waits for it to end. Returns its exit
-// status, negative for an abnormal end (Linux: minus the signal number), or nothing if it could
-// not be started.
+// status, negative for an abnormal end, or nothing if it could not be started.
 std::optional<std::int32_t> RunAndWait(const std::string& command_line);
 
 void Pause(int milliseconds);

@@ -1,5 +1,5 @@
 // Linux implementation of the platform interface. Paths are bytes with "/" as the only
-// separator; a name's case is kept as stored and matched as the Windows build matches it.
+// separator; every entry is named relative to an open handle of its folder.
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -10,9 +10,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
+#include <uchar.h>
 #include <unistd.h>
 #include <wctype.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -25,10 +27,12 @@ namespace platform {
 const std::string_view kLineEnd = "\n";
 const char kPathSeparator = '/';
 const std::size_t kMaxPath = PATH_MAX - 1;
-const std::size_t kMaxCommandLine = PATH_MAX - 1;
 const bool kSwitchesAnywhere = false;
+const std::size_t kMaxCommandLine = PATH_MAX - 1;
 
 bool EndsFolderPart(char c) { return c == '/'; }
+
+std::size_t TextLength(std::string_view text) { return text.size(); }
 
 namespace {
 
@@ -39,8 +43,6 @@ constexpr int kIgnoredSignals[] = {SIGINT, SIGQUIT, SIGHUP, SIGPIPE};
 constexpr std::int64_t kEpochGap = 11644473600;
 constexpr std::int64_t kTicksPerSecond = 10000000;
 
-bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != name.npos; }
-
 std::int64_t FileTime(const struct timespec& t) {
   return (static_cast<std::int64_t>(t.tv_sec) + kEpochGap) * kTicksPerSecond + t.tv_nsec / 100;
 }
@@ -48,47 +50,16 @@ std::int64_t FileTime(const struct timespec& t) {
 std::uint32_t AttributesOf(const struct stat& st, std::string_view name) {
   std::uint32_t bits = 0;
   if (S_ISDIR(st.st_mode)) bits |= kFolder;
+  if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) bits |= kSystem;
   if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) bits |= kReadOnly;
   if (!name.empty() && name[0] == '.') bits |= kHidden;
   return bits;
 }
 
-Entry MakeEntry(std::string_view name, const struct stat& st) {
-  return Entry{std::string(name), AttributesOf(st, name), FileTime(st.st_mtim)};
+bool Stat(const Folder& folder, std::string_view name, struct stat& st) {
+  return fstatat(folder.handle(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-std::string_view LastField(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  return slash == path.npos ? path : path.substr(slash + 1);
-}
-
-// An entry named relative to an open handle of its folder. A run works in one folder, so the
-// handle is opened once and kept: every later call spares the walk down the whole path.
-struct InFolder {
-  int folder;
-  const char* name;
-};
-
-InFolder Locate(const std::string& path) {
-  static std::string cached_folder;
-  static int cached = -1;
-  std::size_t slash = path.rfind('/');
-  if (slash == path.npos) return {AT_FDCWD, path.c_str()};
-  std::string_view folder(path.data(), slash + 1);
-  if (cached < 0 || folder != cached_folder) {
-    int fd = open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return {AT_FDCWD, path.c_str()};
-    if (cached >= 0) close(cached);
-    cached = fd;
-    cached_folder = folder;
-  }
-  return {cached, path.c_str() + slash + 1};
-}
-
-bool StatEntry(const std::string& path, struct stat& st) {
-  InFolder at = Locate(path);
-  return fstatat(at.folder, at.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
-}
 
 }  // namespace
 
@@ -130,121 +101,111 @@ void ExitProcess(int code) { std::exit(code); }
 
 // ---- Entries ----
 
+Folder::Folder(std::string path)
+    : path_(std::move(path)), handle_(open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+
+// O_NOFOLLOW: a link to a folder is an entry of its own, never a way into another tree.
+Folder::Folder(const Folder& parent, std::string_view name)
+    : path_(parent.path() + std::string(name) + kPathSeparator),
+      handle_(openat(parent.handle(), std::string(name).c_str(),
+                     O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {}
+
+Folder::~Folder() {
+  if (handle_ >= 0) close(handle_);
+}
+
 struct FolderSearch::State {
   DIR* dir = nullptr;
-  NameFilter accept;
-  Detail detail = Detail::kFull;
-  std::optional<Entry> single;  // the one entry of a search without wildcards
+  bool opened = false;
 };
 
-FolderSearch::FolderSearch(const std::string& path, NameFilter accept, Detail detail)
-    : state_(std::make_unique<State>()) {
-  if (path.size() > kMaxPath) return;
-  std::string_view name = LastField(path);
-  if (!HasWildcard(name)) {
-    struct stat st;
-    if (!name.empty() && StatEntry(path, st)) state_->single = MakeEntry(name, st);
-    return;
-  }
-  std::string folder = path.substr(0, path.size() - name.size());
-  state_->dir = opendir(folder.empty() ? "." : folder.c_str());
-  state_->accept = std::move(accept);
-  state_->detail = detail;
+FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State>()) {
+  int fd = openat(folder.handle(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0 && (state_->dir = fdopendir(fd)) == nullptr) close(fd);
+  state_->opened = state_->dir != nullptr;
 }
 
 FolderSearch::~FolderSearch() {
   if (state_->dir) closedir(state_->dir);
 }
 
-bool FolderSearch::Next(Entry& entry) {
-  if (state_->single) {
-    entry = std::move(*state_->single);
-    state_->single.reset();
-    return true;
-  }
-  while (state_->dir) {
-    const struct dirent* d = readdir(state_->dir);
-    if (d == nullptr) break;
-    if (state_->accept && !state_->accept(d->d_name)) continue;
-    if (state_->detail == Detail::kNameOnly) {
-      entry = Entry{d->d_name};
-      return true;
-    }
-    struct stat st;
-    // An entry removed since the folder was read is no longer there to report.
-    if (fstatat(dirfd(state_->dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    entry = MakeEntry(d->d_name, st);
-    return true;
-  }
-  if (state_->dir) closedir(state_->dir);
+bool FolderSearch::opened() const { return state_->opened; }
+
+std::optional<Entry> FolderSearch::Next() {
+  if (!state_->dir) return std::nullopt;
+  if (const struct dirent* d = readdir(state_->dir)) return Entry{d->d_name};
+  closedir(state_->dir);
   state_->dir = nullptr;
+  return std::nullopt;
+}
+
+std::optional<Entry> Lookup(const Folder& folder, std::string_view name) {
+  struct stat st;
+  if (!Stat(folder, name, st)) return std::nullopt;
+  return Entry{std::string(name), true, AttributesOf(st, name), FileTime(st.st_mtim),
+               static_cast<std::uint64_t>(st.st_size)};
+}
+
+std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name) {
+  struct stat st;
+  if (!Stat(folder, name, st)) return std::nullopt;
+  return AttributesOf(st, name);
+}
+
+bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
+               std::string_view new_name) {
+  const std::string source(name), destination(new_name);
+  if (renameat2(from.handle(), source.c_str(), to.handle(), destination.c_str(),
+                RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+  // A file system without RENAME_NOREPLACE. A hard link cannot replace anything either. A folder
+  // cannot be linked: it takes the name of an empty folder made for it here, which another
+  // program could swap for an empty folder of its own only by removing it in the instant
+  // before the rename; a folder with anything in it is never replaced.
+  struct stat st;
+  if (!Stat(from, name, st)) return false;
+  if (S_ISDIR(st.st_mode)) {
+    if (mkdirat(to.handle(), destination.c_str(), 0700) != 0) return false;
+    if (renameat(from.handle(), source.c_str(), to.handle(), destination.c_str()) == 0)
+      return true;
+    unlinkat(to.handle(), destination.c_str(), AT_REMOVEDIR);
+    return false;
+  }
+  if (linkat(from.handle(), source.c_str(), to.handle(), destination.c_str(), 0) != 0)
+    return false;
+  if (unlinkat(from.handle(), source.c_str(), 0) == 0) return true;
+  unlinkat(to.handle(), destination.c_str(), 0);  // one name, as before
   return false;
 }
 
-std::optional<std::uint32_t> Attributes(const std::string& path) {
-  struct stat st;
-  if (path.size() > kMaxPath || !StatEntry(path, st)) return std::nullopt;
-  return AttributesOf(st, LastField(path));
-}
-
-bool MoveEntry(const std::string& source, const std::string& destination) {
-  if (source.size() > kMaxPath || destination.size() > kMaxPath) return false;
-  // One handle serves both names only when they share a folder.
-  bool shared = source.substr(0, source.rfind('/') + 1) ==
-                destination.substr(0, destination.rfind('/') + 1);
-  InFolder from = shared ? Locate(source) : InFolder{AT_FDCWD, source.c_str()};
-  InFolder to = shared ? Locate(destination) : InFolder{AT_FDCWD, destination.c_str()};
-  if (renameat2(from.folder, from.name, to.folder, to.name, RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-  // A file system without RENAME_NOREPLACE: a hard link cannot replace anything either.
-  struct stat st;
-  if (!StatEntry(source, st)) return false;
-  if (!S_ISDIR(st.st_mode)) {
-    if (linkat(from.folder, from.name, to.folder, to.name, 0) != 0) return false;
-    return unlinkat(from.folder, from.name, 0) == 0;
-  }
-  if (StatEntry(destination, st) || errno != ENOENT) return false;
-  return renameat(from.folder, from.name, to.folder, to.name) == 0;
-}
-
-bool RemoveFile(const std::string& path) {
-  struct stat st;
-  if (path.size() > kMaxPath || !StatEntry(path, st)) return false;
-  bool is_link = S_ISLNK(st.st_mode);
-  if (!is_link && !S_ISREG(st.st_mode)) return false;
-  if (!is_link && !(st.st_mode & S_IWUSR)) return false;
-  InFolder at = Locate(path);
-  return unlinkat(at.folder, at.name, 0) == 0;
+bool RemoveFile(const Folder& folder, std::string_view name) {
+  return unlinkat(folder.handle(), std::string(name).c_str(), 0) == 0;
 }
 
 // ---- Text and time ----
 
 namespace {
 
-// Decodes one UTF-8 character at `i`. A byte that does not start a valid sequence stands for
-// itself, shifted into the surrogate range so that it can equal no real character.
-char32_t DecodeOne(std::string_view s, std::size_t& i) {
-  unsigned char b = static_cast<unsigned char>(s[i]);
-  const char32_t invalid = 0xDC00 + b;
-  int extra = b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : 0;
-  ++i;
-  if (extra == 0) return b < 0x80 ? char32_t{b} : invalid;
-  if (s.size() - i < static_cast<std::size_t>(extra)) return invalid;
-  char32_t c = b & (0x3Fu >> extra);
-  for (int k = 0; k < extra; ++k) {
-    unsigned char t = static_cast<unsigned char>(s[i + k]);
-    if ((t & 0xC0) != 0x80) return invalid;
-    c = (c << 6) | (t & 0x3Fu);
-  }
-  bool overlong = (extra == 2 && c < 0x800) || (extra == 3 && c < 0x10000);
-  if (overlong || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return invalid;
-  i += extra;
-  return c;
-}
-
 locale_t Utf8Locale() {
   static locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
   return locale;
+}
+
+// One character at the front of `text`, and how many bytes it took. A byte that does not start
+// a valid UTF-8 sequence stands for itself, shifted into the surrogate range, so that it can
+// equal no real character. The C library also decodes surrogates and values past Unicode's
+// end, which are no characters either.
+char32_t Decode(std::string_view text, std::size_t& length) {
+  unsigned char byte = static_cast<unsigned char>(text[0]);
+  length = 1;
+  if (byte < 0x80) return byte;
+  char32_t c;
+  mbstate_t state{};
+  std::size_t n = mbrtoc32(&c, text.data(), text.size(), &state);
+  if (n > text.size() || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return 0xDC00 + byte;
+  length = n;
+  return c;
 }
 
 }  // namespace
@@ -252,17 +213,16 @@ locale_t Utf8Locale() {
 std::u32string FoldCase(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
-  locale_t locale = Utf8Locale();
-  for (std::size_t i = 0; i < text.size();) {
-    char32_t c = DecodeOne(text, i);
+  locale_t previous = uselocale(Utf8Locale());
+  for (std::size_t length; !text.empty(); text.remove_prefix(length)) {
+    char32_t c = Decode(text, length);
     if (c < 0x80) {
       out += c >= 'a' && c <= 'z' ? c - 32 : c;
-    } else if (c >= 0xDC80 && c <= 0xDCFF) {
-      out += c;
     } else {
-      out += locale ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale)) : c;
+      out += static_cast<char32_t>(towupper(static_cast<wint_t>(c)));
     }
   }
+  uselocale(previous);
   return out;
 }
 
@@ -278,7 +238,7 @@ std::string LocalDateText(std::int64_t file_time) {
 
 // ---- Other programs ----
 
-std::string LocateProgram(const std::string& file_name) {
+std::string FindOnPath(const std::string& file_name) {
   const char* path = std::getenv("PATH");
   std::string_view folders = path ? path : "";
   while (!folders.empty()) {
@@ -319,7 +279,6 @@ bool Spawn(const std::vector<std::string>& args, pid_t& pid) {
 }  // namespace
 
 std::optional<std::int32_t> RunAndWait(const std::string& command_line) {
-  if (command_line.size() > kMaxCommandLine) return std::nullopt;
   std::vector<std::string> args = SplitCommandLine(command_line);
   pid_t pid;
   if (args[0].empty() || !Spawn(args, pid)) return std::nullopt;

@@ -16,10 +16,15 @@ namespace platform {
 const std::string_view kLineEnd = "\r\n";
 const char kPathSeparator = '\\';
 const std::size_t kMaxPath = 256;
-const std::size_t kMaxCommandLine = 256;
 const bool kSwitchesAnywhere = true;
+const std::size_t kMaxCommandLine = 256;
 
 bool EndsFolderPart(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+std::size_t TextLength(std::string_view text) {
+  int size = static_cast<int>(text.size());
+  return static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0));
+}
 
 namespace {
 
@@ -50,12 +55,15 @@ HANDLE OutputHandle() {
   return GetStdHandle(STD_OUTPUT_HANDLE);
 }
 
-Entry MakeEntry(const WIN32_FIND_DATAA& found) {
-  ULARGE_INTEGER time;
-  time.LowPart = found.ftLastWriteTime.dwLowDateTime;
-  time.HighPart = found.ftLastWriteTime.dwHighDateTime;
-  return Entry{found.cFileName, found.dwFileAttributes & 0x1Fu,
-               static_cast<std::int64_t>(time.QuadPart)};
+// The attribute bits the program reads: read-only, hidden, system, volume label, folder.
+constexpr DWORD kKnownAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kFolder;
+
+std::uint64_t Join(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
+
+Entry Described(const WIN32_FIND_DATAA& found) {
+  std::uint64_t time = Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+  return Entry{found.cFileName, true, found.dwFileAttributes & kKnownAttributes,
+               static_cast<std::int64_t>(time), Join(found.nFileSizeHigh, found.nFileSizeLow)};
 }
 
 }  // namespace
@@ -108,59 +116,76 @@ void ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 // ---- Entries ----
 
+Folder::Folder(std::string path) : path_(std::move(path)) {}
+
+Folder::Folder(const Folder& parent, std::string_view name)
+    : path_(parent.path() + std::string(name) + kPathSeparator) {}
+
+Folder::~Folder() = default;
+
 struct FolderSearch::State {
   HANDLE handle = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAA found{};
   bool pending = false;  // `found` holds an entry not yet handed out
-  NameFilter accept;
+  bool opened = false;
 };
 
-FolderSearch::FolderSearch(const std::string& path, NameFilter accept, Detail)
-    : state_(std::make_unique<State>()) {
-  if (path.size() > kMaxPath) return;
+FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State>()) {
+  const std::string search = folder.path() + "*";
   QuietErrors quiet;
-  state_->handle = FindFirstFileA(path.c_str(), &state_->found);
-  state_->pending = state_->handle != INVALID_HANDLE_VALUE;
-  state_->accept = std::move(accept);
+  state_->handle = FindFirstFileA(search.c_str(), &state_->found);
+  state_->opened = state_->pending = state_->handle != INVALID_HANDLE_VALUE;
 }
 
 FolderSearch::~FolderSearch() {
   if (state_->handle != INVALID_HANDLE_VALUE) FindClose(state_->handle);
 }
 
-bool FolderSearch::Next(Entry& entry) {
-  while (state_->handle != INVALID_HANDLE_VALUE) {
-    if (!state_->pending) {
-      QuietErrors quiet;
-      state_->pending = FindNextFileA(state_->handle, &state_->found);
-      if (!state_->pending) break;
-    }
-    state_->pending = false;
-    if (state_->accept && !state_->accept(state_->found.cFileName)) continue;
-    entry = MakeEntry(state_->found);
-    return true;
+bool FolderSearch::opened() const { return state_->opened; }
+
+std::optional<Entry> FolderSearch::Next() {
+  if (state_->handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (!state_->pending) {
+    QuietErrors quiet;
+    state_->pending = FindNextFileA(state_->handle, &state_->found);
   }
-  if (state_->handle != INVALID_HANDLE_VALUE) FindClose(state_->handle);
+  if (state_->pending) {
+    state_->pending = false;
+    return Described(state_->found);
+  }
+  FindClose(state_->handle);
   state_->handle = INVALID_HANDLE_VALUE;
-  return false;
+  return std::nullopt;
 }
 
-std::optional<std::uint32_t> Attributes(const std::string& path) {
-  if (path.size() > kMaxPath) return std::nullopt;
+std::optional<Entry> Lookup(const Folder& folder, std::string_view name) {
+  const std::string path = folder.path() + std::string(name);
+  WIN32_FIND_DATAA found;
+  QuietErrors quiet;
+  HANDLE handle = FindFirstFileA(path.c_str(), &found);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  FindClose(handle);
+  return Described(found);
+}
+
+std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name) {
+  const std::string path = folder.path() + std::string(name);
   QuietErrors quiet;
   DWORD bits = GetFileAttributesA(path.c_str());
   if (bits == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-  return bits & 0x1Fu;
+  return bits & kKnownAttributes;
 }
 
-bool MoveEntry(const std::string& source, const std::string& destination) {
-  if (source.size() > kMaxPath || destination.size() > kMaxPath) return false;
+bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
+               std::string_view new_name) {
+  const std::string source = from.path() + std::string(name);
+  const std::string destination = to.path() + std::string(new_name);
   QuietErrors quiet;
   return MoveFileA(source.c_str(), destination.c_str()) != 0;
 }
 
-bool RemoveFile(const std::string& path) {
-  if (path.size() > kMaxPath) return false;
+bool RemoveFile(const Folder& folder, std::string_view name) {
+  const std::string path = folder.path() + std::string(name);
   QuietErrors quiet;
   return DeleteFileA(path.c_str()) != 0;
 }
@@ -193,7 +218,7 @@ std::string LocalDateText(std::int64_t file_time) {
 
 // ---- Other programs ----
 
-std::string LocateProgram(const std::string& file_name) {
+std::string FindOnPath(const std::string& file_name) {
   char path[MAX_PATH + 1];
   char* file_part = nullptr;
   DWORD n = SearchPathA(nullptr, file_name.c_str(), nullptr, sizeof path, path, &file_part);
@@ -202,7 +227,6 @@ std::string LocateProgram(const std::string& file_name) {
 }
 
 std::optional<std::int32_t> RunAndWait(const std::string& command_line) {
-  if (command_line.size() > kMaxCommandLine) return std::nullopt;
   std::string writable = command_line;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;

@@ -1,112 +1,102 @@
+// The conflict policy of one rename: a free name is taken, kind conflicts are refused, a taken
+// name is skipped without "/Y", and with it a file is replaced and a folder merged. Every outcome
+// is judged by whether the source is still there.
 #include "rename/rename.h"
 
 #include "console/console.h"
 #include "console/messages.h"
-#include "platform/platform.h"
-#include "rename/tools.h"
-#include "stamp/listing.h"
-#include "stamp/stamp.h"
-#include "stamp/wildcard.h"
+#include "entry/entry.h"
+#include "entry/path.h"
+#include "rename/merge.h"
 
 namespace stampix {
-
-bool OverwriteMode = false;
 
 namespace {
 
 constexpr std::uint32_t kNotDeleted =
-    platform::kHidden | platform::kSystem | platform::kVolumeLabel | platform::kFolder;
+    platform::kReadOnly | platform::kHidden | platform::kSystem | platform::kVolumeLabel | platform::kFolder;
 
-// Deletes the files that `path` names, passing over hidden, system and folder entries; stops
-// at the first that cannot be deleted.
-void DeleteFiles(const std::string& path) {
-  const std::string folder = FolderPart(path);
-  Listing listing(path);
-  for (platform::Entry entry; listing.Next(entry);) {
-    if (entry.attributes & kNotDeleted) continue;
-    if (!platform::RemoveFile(folder + entry.name)) return;
-  }
-}
-
-// A pattern in either name would make every later step act on whatever it matches, and
-// cannot even tell whether the entry itself exists.
-bool RefuseWildcards(const std::string& source, const std::string& destination) {
-  if (!HasWildcard(source.substr(FolderPart(source).size())) &&
-      !HasWildcard(destination.substr(FolderPart(destination).size())))
-    return false;
-  PrintLine(msg::RenameFailed(LastPathField(source)));
-  return true;
-}
+// One rename: the two names in their folder, and the whole paths that messages show.
+struct Move {
+  const platform::Folder& folder;
+  const std::string& name;
+  const std::string& new_name;
+  std::string source = folder.path() + name;
+  std::string destination = folder.path() + new_name;
+};
 
 bool RefuseLongPath(const std::string& path) {
-  if (path.size() <= platform::kMaxPath) return false;
+  if (!TooLong(path)) return false;
   PrintLine(msg::PathTooLong(path));
   return true;
 }
 
-// The rename itself; the in-use line when the source is still there afterwards.
-void MoveOrReport(const std::string& source, const std::string& destination) {
-  platform::MoveEntry(source, destination);
-  if (EntryExists(source)) PrintLine(msg::RenameFailed(LastPathField(source)));
+// A pattern in either name would make every later step act on whatever it matches, and
+// cannot even tell whether the entry itself exists.
+bool RefuseWildcards(const Move& m) {
+  if (!HasWildcard(m.name) && !HasWildcard(m.new_name)) return false;
+  PrintLine(msg::RenameFailed(SplitPath(m.source).shown));
+  return true;
 }
 
-bool KindConflict(const std::string& source, const std::string& destination) {
-  if (IsFile(source) && IsFolder(destination)) {
-    PrintLine(msg::FileToFolder(destination));
+// The rename itself; the in-use line when the source is still there afterwards.
+void MoveOrReport(const Move& m) {
+  platform::MoveEntry(m.folder, m.name, m.folder, m.new_name);
+  if (EntryExists(m.folder, m.name)) PrintLine(msg::RenameFailed(SplitPath(m.source).shown));
+}
+
+bool KindConflict(const Move& m) {
+  if (IsFile(m.folder, m.name) && IsFolder(m.folder, m.new_name)) {
+    PrintLine(msg::FileToFolder(m.destination));
     return true;
   }
-  if (IsFolder(source) && IsFile(destination)) {
-    PrintLine(msg::FolderToFile(destination));
+  if (IsFolder(m.folder, m.name) && IsFile(m.folder, m.new_name)) {
+    PrintLine(msg::FolderToFile(m.destination));
     return true;
   }
   return false;
 }
 
+// Deletes the destination file, unless it is hidden, a system file or a folder.
+void DeleteDestination(const Move& m) {
+  std::optional<platform::Entry> entry = platform::Lookup(m.folder, m.new_name);
+  if (entry && !(entry->attributes & kNotDeleted)) platform::RemoveFile(m.folder, entry->name);
+}
+
 // "/Y" over an existing destination: replace a file, merge a folder.
-bool Overwrite(const std::string& source, const std::string& destination) {
-  if (!IsFile(source)) return MergeFolder(source, destination);
-  DeleteFiles(destination);
-  if (IsFile(destination)) {
-    PrintLine(msg::CannotRemove(LastPathField(destination)));
+bool Overwrite(const Move& m) {
+  if (!IsFile(m.folder, m.name)) return MergeFolder(m.folder, m.name, m.new_name);
+  DeleteDestination(m);
+  if (IsFile(m.folder, m.new_name)) {
+    PrintLine(msg::CannotRemove(SplitPath(m.destination).shown));
     return false;
   }
-  MoveOrReport(source, destination);
+  MoveOrReport(m);
   return true;
 }
 
 }  // namespace
 
-bool IsFile(const std::string& path) {
-  if (path.empty() || HasWildcard(path)) return false;
-  platform::Entry entry;
-  return Listing(path).Next(entry) &&
-         !(entry.attributes & (platform::kFolder | platform::kVolumeLabel));
-}
-
-bool IsFolder(const std::string& path) {
-  if (path.empty() || HasWildcard(path)) return false;
-  std::optional<std::uint32_t> bits = platform::Attributes(path);
-  return bits && (*bits & platform::kFolder);
-}
-
-bool RenameEntry(const std::string& source, const std::string& destination) {
-  if (RefuseLongPath(source) || RefuseLongPath(destination)) return false;
-  if (RefuseWildcards(source, destination)) return false;
+bool RenameEntry(const platform::Folder& folder, const std::string& name,
+                 const std::string& new_name, OverwriteMode mode) {
+  const Move m{folder, name, new_name};
+  if (RefuseLongPath(m.source) || RefuseLongPath(m.destination) || RefuseWildcards(m))
+    return false;
   // The rename never replaces an entry, so when it succeeds the destination was free and
   // the source is gone: every test below would come out the same way.
-  if (source != destination && platform::MoveEntry(source, destination)) return true;
-  if (!EntryExists(source)) return false;
-  if (!EntryExists(destination)) {
-    MoveOrReport(source, destination);
-  } else if (KindConflict(source, destination)) {
+  if (name != new_name && platform::MoveEntry(folder, name, folder, new_name)) return true;
+  if (!EntryExists(folder, name)) return false;
+  if (!EntryExists(folder, new_name)) {
+    MoveOrReport(m);
+  } else if (KindConflict(m)) {
     return false;
-  } else if (!OverwriteMode || source == destination) {
+  } else if (mode == OverwriteMode::kOff || name == new_name) {
     // Replacing an entry by itself would delete it.
-    PrintLine(msg::Skipped(LastPathField(source), LastPathField(destination)));
-  } else if (!Overwrite(source, destination)) {
+    PrintLine(msg::Skipped(SplitPath(m.source).shown, SplitPath(m.destination).shown));
+  } else if (!Overwrite(m)) {
     return false;
   }
-  return !EntryExists(source);
+  return !EntryExists(folder, name);
 }
 
 }  // namespace stampix

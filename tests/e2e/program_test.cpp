@@ -158,10 +158,8 @@ TEST_F(Conflict, SymbolicLinksAreEntriesOfTheirOwn) {
 
 // An entry whose stamp cannot be written keeps its name: it must not replace itself.
 TEST_F(Conflict, SameSourceAndDestinationIsLeftAlone) {
-  const std::string path = f.text() + "A.TXT";
-  stampix::OverwriteMode = true;
-  EXPECT_FALSE(stampix::RenameEntry(path, path));
-  stampix::OverwriteMode = false;
+  EXPECT_FALSE(stampix::RenameEntry(platform::Folder(f.text()), "A.TXT", "A.TXT",
+                                    stampix::OverwriteMode::kOn));
   EXPECT_EQ(Content(At(f.path(), "A.TXT")), "new");
 }
 

@@ -30,6 +30,7 @@ struct Scenario {
   int code = 0;
   Builds builds = kBoth;
   bool in_folder = false;  // run with the folder as the current folder
+  bool no_noreplace = false;  // Linux: as on a file system without a no-replace rename
 };
 
 const std::string kAnnounceA = "{d}A.TXT = A(20041231).TXT";
@@ -120,6 +121,18 @@ const Scenario kScenarios[] = {
     {"a question mark in a stored name", {"Q?"}, "{d}Q?",
      {"{d}Q? = Q?(20041231)", "Error: Rename failed. Is \"Q?\" in use?"}, {"Q?"}, 0,
      kLinuxOnly},
+
+    // Without a no-replace rename a taken name, even an empty folder's, is never replaced.
+    {"no no-replace rename: free names", {"A.TXT=a", "D/"}, "{d}",
+     {kAnnounceA, "{d}D = D(20041231)", "Renamed 2 files"},
+     {"A(20041231).TXT=a", "D(20041231)/"}, 0, kLinuxOnly, false, true},
+    {"no no-replace rename: taken names", {"A.TXT=a", "A(20041231).TXT=old", "D/", "D(20041231)/"},
+     "{d}*.", {"{d}D = D(20041231)", "Skipped: \"D\" (destination \"D(20041231)\" exists)",
+     "Renamed 0 files"},
+     {"A(20041231).TXT=old", "A.TXT=a", "D(20041231)/", "D/"}, 0, kLinuxOnly, false, true},
+    {"no no-replace rename: a taken file name", {"A.TXT=a", "A(20041231).TXT=old"}, "{d}A.TXT",
+     {kAnnounceA, "Skipped: \"A.TXT\" (destination \"A(20041231).TXT\" exists)"},
+     {"A(20041231).TXT=old", "A.TXT=a"}, 0, kLinuxOnly, false, true},
 };
 
 std::string Fill(std::string text, const std::string& folder) {
@@ -179,7 +192,9 @@ TEST(Scenarios, All) {
     for (const std::string& entry : s.before) Make(f.path(), entry);
     test::RunOptions options;
     if (s.in_folder) options.cwd = test::Native(f.path().string());
+    if (s.no_noreplace) test::SetEnv("LD_PRELOAD", NO_NOREPLACE);
     test::Result r = test::RunProgram(Fill(s.tail, f.text()), options);
+    if (s.no_noreplace) test::ClearEnv("LD_PRELOAD");
     CheckOut(r.out, s.out, f.text());
     EXPECT_EQ(r.code, s.code);
     CheckAfter(f.path(), s.after);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "entry/path.h"
 #include "main/command_line.h"
 #include "platform/platform.h"
 
@@ -26,10 +27,11 @@ void Check(const TailCase& c) {
   stampix::Request r = ParseTail(Sep(c.tail));
   EXPECT_EQ(r.show_usage, c.usage);
   if (c.usage) return;
-  EXPECT_EQ(r.overwrite, c.overwrite);
-  EXPECT_EQ(r.folder_given, c.folder_given);
-  EXPECT_EQ(r.folder, Sep(c.folder));
-  EXPECT_EQ(r.name, Sep(c.name));
+  EXPECT_EQ(r.overwrite == stampix::OverwriteMode::kOn, c.overwrite);
+  stampix::PathParts parts = stampix::SplitPath(r.argument);
+  EXPECT_EQ(!parts.folder.empty(), c.folder_given);
+  EXPECT_EQ(parts.folder, Sep(c.folder));
+  EXPECT_EQ(parts.name, Sep(c.name));
 }
 
 const TailCase kBothBuilds[] = {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "stamp/wildcard.h"
+#include "entry/wildcard.h"
 
 namespace {
 

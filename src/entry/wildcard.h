@@ -5,9 +5,6 @@
 
 namespace stampix {
 
-// True when the text holds "*" or "?".
-bool HasWildcard(std::string_view text);
-
 // Rewrites a case-folded pattern into the form the matcher runs: trailing dots and blanks
 // dropped, "*" before a dot and "?" and "." before a wildcard turned into their DOS forms,
 // and a pattern ending in "*." made to select names without an extension.

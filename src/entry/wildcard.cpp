@@ -1,4 +1,6 @@
-#include "stamp/wildcard.h"
+// The wildcard matcher: a pattern rewritten into its DOS forms once, then run over each name
+// as a set of live positions, so no pattern can make it backtrack.
+#include "entry/wildcard.h"
 
 #include <vector>
 
@@ -40,8 +42,6 @@ void TakeChar(std::u32string_view compiled, std::u32string_view name, std::size_
 }
 
 }  // namespace
-
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != text.npos; }
 
 std::u32string CompilePattern(std::u32string p) {
   bool ends_in_dot = !p.empty() && p.back() == U'.';

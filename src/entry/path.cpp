@@ -1,0 +1,21 @@
+// Splitting paths, spotting patterns and the length limit.
+#include "entry/path.h"
+
+#include "platform/platform.h"
+
+namespace stampix {
+
+PathParts SplitPath(std::string_view path) {
+  std::size_t end = path.size();
+  while (end > 0 && !platform::EndsFolderPart(path[end - 1])) --end;
+  const char separators[] = {platform::kPathSeparator, '/', '\0'};
+  std::size_t last = path.find_last_of(separators);
+  return {path.substr(0, end), path.substr(end),
+          last == path.npos ? path : path.substr(last + 1)};
+}
+
+bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != text.npos; }
+
+bool TooLong(std::string_view path) { return platform::TextLength(path) > platform::kMaxPath; }
+
+}  // namespace stampix
