@@ -3,9 +3,12 @@
 every *.TXT of a fresh folder of N files with known dates. Runs alternate between the tools; each
 figure is the median of several runs, with the peak resident memory from /usr/bin/time -v.
 Prints the table and writes it, with the machine it ran on, to bench/RESULTS.md.
+With --windows: STAMPIX.EXE against the Win32 floor loop, both under Wine, on 2,000 files;
+written to bench/RESULTS-windows.md.
 
     bench/run.py                 # N = 10,000 and 100,000, every tool
     bench/run.py --sizes 10000 --tools stampix floor
+    bench/run.py --windows
 """
 import argparse
 import os
@@ -19,6 +22,8 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build", "bench")
+BUILD_WINDOWS = os.path.join(ROOT, "build", "bench-windows")
+WINE = "/usr/lib/wine/wine64"
 DATA = os.path.join(ROOT, "build", "bench-data")
 DAYS = 7  # FILE000001.TXT is dated 1 December 2004, the next the 2nd, ... the 8th the 1st again
 
@@ -26,9 +31,18 @@ PERL_STAMP = ('use POSIX; my $m = (lstat $_)[9]; '
               's/\\.TXT$/POSIX::strftime("(%Y%m%d)", localtime $m) . ".TXT"/e')
 
 
+def windows_path(path):
+    """Wine's drive Z: is the Unix root."""
+    return "Z:" + path.replace("/", "\\")
+
+
 def command(tool, folder):
     """The command line of one tool stamping `folder`, as a user would type it."""
     return {
+        "STAMPIX.EXE": [WINE, os.path.join(BUILD_WINDOWS, "STAMPIX.EXE"),
+                        windows_path(folder) + "\\*.TXT"],
+        "floor (Win32)": [WINE, os.path.join(BUILD_WINDOWS, "floor_win32.exe"),
+                          windows_path(folder)],
         "stampix": [os.path.join(BUILD, "stampix"), folder + "/*.TXT"],
         "floor": [os.path.join(BUILD, "floor"), folder],
         "python": [sys.executable, os.path.join(ROOT, "bench", "stamp.py"), folder],
@@ -47,6 +61,27 @@ def build():
     subprocess.run(["cmake", "--build", BUILD], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cc", "-O2", "-o", os.path.join(BUILD, "floor"),
                     os.path.join(ROOT, "bench", "floor.c")], check=True)
+
+
+def build_windows():
+    """STAMPIX.EXE and the Win32 floor loop, and a Wine server kept running for all the runs."""
+    subprocess.run([os.path.join(ROOT, "tools", "ensure-packages.sh"), "native", "windows",
+                    "time-command"], check=True)
+    subprocess.run(["cmake", "-S", ROOT, "-B", BUILD_WINDOWS, "-G", "Ninja",
+                    "--toolchain", os.path.join(ROOT, "cmake", "mingw-w64.cmake"),
+                    "-DCMAKE_BUILD_TYPE=Release", "-DSTAMPIX_TESTS=OFF"],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD_WINDOWS], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["x86_64-w64-mingw32-gcc", "-O2", "-o",
+                    os.path.join(BUILD_WINDOWS, "floor_win32.exe"),
+                    os.path.join(ROOT, "bench", "floor_win32.c")], check=True)
+    os.environ.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                      WINEPREFIX=os.environ.get("WINEPREFIX", os.path.join(ROOT, "build", "wine")))
+    os.makedirs(os.environ["WINEPREFIX"], exist_ok=True)
+    subprocess.run(["/usr/lib/wine/wineserver", "-p"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINE, "wineboot", "--init"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def make_folder(folder, n):
@@ -102,11 +137,11 @@ def measure(tools, sizes, runs):
     return figures
 
 
-def table(tools, sizes, figures):
+def table(tools, sizes, figures, floor_tool="floor"):
     rows = ["| tool | files | median seconds | µs per file | × floor | peak RSS (KiB) |",
             "|---|---:|---:|---:|---:|---:|"]
     for n in sizes:
-        floor = figures.get(("floor", n), (None, None))[0]
+        floor = figures.get((floor_tool, n), (None, None))[0]
         for tool in tools:
             if (tool, n) not in figures:
                 continue
@@ -162,13 +197,38 @@ def machine():
             f"file system {fs.strip()}, {time.strftime('%Y-%m-%d')}")
 
 
+def windows(runs):
+    tools, sizes = ["STAMPIX.EXE", "floor (Win32)"], [2000]
+    build_windows()
+    figures = measure(tools, sizes, {2000: runs or 15})
+    ratio = figures[("STAMPIX.EXE", 2000)][0] / figures[("floor (Win32)", 2000)][0]
+    text = (table(tools, sizes, figures, "floor (Win32)") + "\n\nTarget:\n"
+            f"- within 1.25 × the Win32 floor at 2,000 files: {ratio:.2f} × "
+            f"({'met' if ratio <= 1.25 else 'missed'})")
+    print(text)
+    with open(os.path.join(ROOT, "bench", "RESULTS-windows.md"), "w") as out:
+        out.write("# STAMPIX.EXE under Wine: every *.TXT of a folder of 2,000 files\n\n")
+        out.write(f"Measured by `bench/run.py --windows` on: {machine()}, {wine_version()}.\n")
+        out.write("Median of several runs each, alternating between the two; output to "
+                  "/dev/null; one Wine server for all runs.\n\n")
+        out.write(text + "\n")
+
+
+def wine_version():
+    return subprocess.run([WINE, "--version"], capture_output=True, text=True).stdout.strip()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--sizes", type=int, nargs="+", default=[10000, 100000])
     parser.add_argument("--tools", nargs="+",
                         default=["stampix", "floor", "python", "perl rename", "exiftool"])
     parser.add_argument("--runs", type=int, default=0, help="runs per figure (default 5, 3 above 10,000)")
+    parser.add_argument("--windows", action="store_true",
+                        help="STAMPIX.EXE against the Win32 floor loop under Wine")
     args = parser.parse_args()
+    if args.windows:
+        return windows(args.runs)
     build()
     runs = {n: args.runs or (5 if n <= 10000 else 3) for n in args.sizes}
     figures = measure(args.tools, args.sizes, runs)

@@ -19,6 +19,8 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
+std::string VersionLine() { return "STAMPIX " + std::to_string(STAMPIX_VERSION); }
+
 void PrintUsage() {
   static constexpr std::string_view kRows[] = {
       "This utility adds a date stamp to a file or directory name.",
@@ -37,7 +39,7 @@ void PrintUsage() {
       "In this example MYFILE.TXT was last modified on December 31, 2004, so the",
       "above example command line will rename MYFILE.TXT to MYFILE(20041231).TXT.",
   };
-  PrintLine("STAMPIX " + std::to_string(STAMPIX_VERSION));
+  PrintLine(VersionLine());
   for (std::string_view row : kRows) PrintLine(row);
 }
 

@@ -12,6 +12,9 @@ void PrintLine(std::string_view text);
 // The text with one double-quote character before it and one after it.
 std::string Quoted(std::string_view text);
 
+// The first line of the usage text: the program's name and version.
+std::string VersionLine();
+
 // The sixteen lines of the usage text.
 void PrintUsage();
 

@@ -40,8 +40,8 @@ std::string FolderToFile(std::string_view destination) {
 }
 
 std::string Skipped(std::string_view source_name, std::string_view destination_name) {
-  return Join({"Skipped: ", Quoted(source_name), " (destination ", Quoted(destination_name),
-               " exists)"});
+  return Join(
+      {"Skipped: ", Quoted(source_name), " (destination ", Quoted(destination_name), " exists)"});
 }
 
 std::string CannotRemove(std::string_view destination_name) {
@@ -52,20 +52,8 @@ std::string RenameFailed(std::string_view source_name) {
   return Join({"Error: Rename failed. Is ", Quoted(source_name), " in use?"});
 }
 
-std::string ToolNotFound(std::string_view tool) {
-  return Join({tool, " not found for external call? Make sure this is in your path."});
-}
-
-std::string ErrorLevel(std::string_view tool_path, std::int32_t status) {
-  return Join({tool_path, " = ERRORLEVEL ", std::to_string(status)});
-}
-
-std::string CommandLineTooLong(std::string_view tool) {
-  return Join({"Error: Command line too long for ", tool, "."});
-}
-
-std::string CannotStart(std::string_view tool_path) {
-  return Join({"Error: ", tool_path, " could not be started."});
+std::string NotAllMerged(std::string_view source_name) {
+  return Join({"Error: Not all of ", Quoted(source_name), " could be merged; it was kept."});
 }
 
 }  // namespace stampix::msg

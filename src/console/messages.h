@@ -1,5 +1,6 @@
 #pragma once
-// Every line the program writes besides the usage text, in one place.
+// Every line the program writes besides the usage text and the lines about the Windows
+// build's external tools, in one place.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,10 +20,6 @@ std::string FolderToFile(std::string_view destination);
 std::string Skipped(std::string_view source_name, std::string_view destination_name);
 std::string CannotRemove(std::string_view destination_name);
 std::string RenameFailed(std::string_view source_name);
-
-std::string ToolNotFound(std::string_view tool);
-std::string ErrorLevel(std::string_view tool_path, std::int32_t status);
-std::string CommandLineTooLong(std::string_view tool);
-std::string CannotStart(std::string_view tool_path);
+std::string NotAllMerged(std::string_view source_name);
 
 }  // namespace stampix::msg

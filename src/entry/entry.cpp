@@ -15,7 +15,7 @@ bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
 
 Listing::Listing(const platform::Folder& folder, std::string_view name) {
   if (!HasWildcard(name)) {
-    single_ = platform::Lookup(folder, name);
+    pending_ = platform::Lookup(folder, name);
     return;
   }
   pattern_.emplace(name);
@@ -23,7 +23,7 @@ Listing::Listing(const platform::Folder& folder, std::string_view name) {
 }
 
 std::optional<platform::Entry> Listing::NextSelected() {
-  if (!search_) return std::exchange(single_, std::nullopt);
+  if (pending_ || !search_) return std::exchange(pending_, std::nullopt);
   while (std::optional<platform::Entry> entry = search_->Next())
     if (pattern_->Matches(entry->name)) return entry;
   return std::nullopt;
@@ -33,6 +33,11 @@ std::optional<platform::Entry> Listing::Next() {
   while (std::optional<platform::Entry> entry = NextSelected())
     if (!IsDotEntry(entry->name)) return entry;
   return std::nullopt;
+}
+
+bool Listing::SelectsAny() {
+  if (!pending_) pending_ = NextSelected();
+  return pending_.has_value();
 }
 
 bool EntryExists(const platform::Folder& folder, std::string_view name) {

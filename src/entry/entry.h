@@ -20,14 +20,18 @@ class Listing {
   // The next selected entry other than "." and "..", or nothing when none is left.
   std::optional<platform::Entry> Next();
 
-  // Whether the first selected entry exists, "." and ".." included: the system's search reports
-  // them in every folder but a drive's root, so "*.*" selects something even in an empty one.
-  bool SelectsAny() { return NextSelected().has_value(); }
+  // Whether an entry is left, "." and ".." included: the system's search reports them in every
+  // folder but a drive's root, so "*.*" selects something even in an empty one. The entry found
+  // stays for Next.
+  bool SelectsAny();
+
+  // False when the folder of a pattern could not be read at all.
+  bool opened() const { return !search_ || search_->opened(); }
 
  private:
   std::optional<platform::Entry> NextSelected();
 
-  std::optional<platform::Entry> single_;  // what a plain name selects
+  std::optional<platform::Entry> pending_;  // selected, not yet handed out
   std::optional<WildcardPattern> pattern_;
   std::optional<platform::FolderSearch> search_;
 };

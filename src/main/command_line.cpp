@@ -1,6 +1,9 @@
-// The command front end: usage, "/Y", quotes, the folder part and the name, the wildcard
-// check on the folder, then the pass.
+// The command front end: the switches, the operands, each operand's folder part and name, the
+// wildcard check on the folder, then the pass for each.
 #include "main/command_line.h"
+
+#include <algorithm>
+#include <optional>
 
 #include "console/console.h"
 #include "console/messages.h"
@@ -14,20 +17,10 @@ namespace {
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool SwitchAt(std::string_view text, std::size_t at, std::string_view name) {
-  if (text.size() - at < name.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
-    if (Upper(text[at + i]) != name[i]) return false;
-  if (platform::kSwitchesAnywhere) return true;
-  std::size_t end = at + name.size();
-  return (at == 0 || text[at - 1] == ' ') && (end == text.size() || text[end] == ' ');
-}
-
-// Position of the first "/Y" or "/?" that counts as a switch, or npos.
-std::size_t FindSwitch(std::string_view text, std::string_view name) {
-  for (std::size_t at = text.find('/'); at != text.npos; at = text.find('/', at + 1))
-    if (SwitchAt(text, at, name)) return at;
-  return text.npos;
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(), Upper);
+  return upper;
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -43,22 +36,75 @@ std::string_view StripQuotes(std::string_view text) {
   return text;
 }
 
+// What stays the same from one operand to the next: the choice of "/Y", the current folder
+// (read once) and the folder of the last operand, kept open while the next ones share it.
+struct Run {
+  OverwriteMode overwrite;
+  std::string current;
+  std::optional<platform::Folder> folder;
+};
+
+int StampOperand(std::string_view operand, Run& run) {
+  PathParts parts = SplitPath(operand);
+  std::string folder(parts.folder);
+  if (folder.empty()) {
+    if (run.current.empty()) run.current = platform::CurrentFolder();
+    // Without it a lone name would be looked for in the wrong place.
+    if (run.current.empty()) {
+      PrintLine(msg::kNoCurrentFolder);
+      return 1;
+    }
+    folder = FolderPartOf(run.current);
+  }
+  if (HasWildcard(folder)) {
+    PrintLine(msg::kWildcardsInPath);
+    return 1;
+  }
+  if (!run.folder || run.folder->path() != folder) run.folder.emplace(folder);
+  return StampEntries(*run.folder, parts.name, run.overwrite);
+}
+
 }  // namespace
 
 Request ParseTail(std::string_view tail) {
   Request request;
-  if (tail.empty() || FindSwitch(tail, "/?") != tail.npos) {
-    request.show_usage = true;
+  std::string upper = UpperCase(tail);
+  if (tail.empty() || upper.find("/?") != upper.npos) {
+    request.action = Request::Action::kUsage;
     return request;
   }
   std::string text(tail);
-  std::size_t option = FindSwitch(text, "/Y");
-  if (option != text.npos) {
+  if (std::size_t option = upper.find("/Y"); option != upper.npos) {
     request.overwrite = OverwriteMode::kOn;
     text.erase(option, 2);
     text = TrimBlanks(text);
   }
-  request.argument = StripQuotes(text);
+  request.operands.emplace_back(StripQuotes(text));
+  return request;
+}
+
+Request ParseArguments(const std::vector<std::string>& arguments) {
+  Request request;
+  bool switches = true;
+  for (const std::string& argument : arguments) {
+    if (switches && argument == "--") {
+      switches = false;
+    } else if (switches && UpperCase(argument) == "/Y") {
+      request.overwrite = OverwriteMode::kOn;
+    } else if (switches && (argument == "/?" || argument == "--help")) {
+      request.action = Request::Action::kUsage;
+      return request;
+    } else if (switches && argument == "--version") {
+      request.action = Request::Action::kVersion;
+      return request;
+    } else {
+      request.operands.push_back(argument);
+    }
+  }
+  // "/Y" alone stamps the current folder, as on Windows; nothing at all asks for the usage.
+  if (request.operands.empty() && request.overwrite == OverwriteMode::kOff)
+    request.action = Request::Action::kUsage;
+  if (request.operands.empty()) request.operands.emplace_back();
   return request;
 }
 
@@ -68,28 +114,17 @@ std::string FolderPartOf(std::string_view current_folder) {
   return std::string(current_folder) + platform::kPathSeparator;
 }
 
-int MainRoutine(std::string_view tail) {
-  Request request = ParseTail(tail);
-  if (request.show_usage) {
-    PrintUsage();
-    return 0;
-  }
-  PathParts parts = SplitPath(request.argument);
-  std::string folder(parts.folder);
-  if (folder.empty()) {
-    std::string current = platform::CurrentFolder();
-    // Without it a lone name would be looked for in the wrong place.
-    if (current.empty()) {
-      PrintLine(msg::kNoCurrentFolder);
-      return 1;
-    }
-    folder = FolderPartOf(current);
-  }
-  if (HasWildcard(folder)) {
-    PrintLine(msg::kWildcardsInPath);
-    return 1;
-  }
-  return StampEntries(platform::Folder(folder), parts.name, request.overwrite);
+int MainRoutine(const std::vector<std::string>& command_line) {
+  Request request =
+      platform::kOneCommandTail ? ParseTail(command_line.front()) : ParseArguments(command_line);
+  if (request.action == Request::Action::kUsage) PrintUsage();
+  if (request.action == Request::Action::kVersion) PrintLine(VersionLine());
+  if (request.action != Request::Action::kStamp) return 0;
+  Run run{request.overwrite, {}, {}};
+  int code = 0;
+  for (const std::string& operand : request.operands)
+    code = std::max(code, StampOperand(operand, run));
+  return code;
 }
 
 }  // namespace stampix

@@ -1,28 +1,35 @@
 #pragma once
-// The main routine: from the command tail to the exit code.
+// The main routine: from the command line to the exit code.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rename/rename.h"
 
 namespace stampix {
 
-// What the command tail asks for.
+// What the command line asks for.
 struct Request {
-  bool show_usage = false;
+  enum class Action { kStamp, kUsage, kVersion };
+  Action action = Action::kStamp;
   OverwriteMode overwrite = OverwriteMode::kOff;
-  std::string argument;  // a folder part and a name, as typed but for surrounding quotes
+  std::vector<std::string> operands;  // each a folder part and a name; empty means "*.*" here
 };
 
-// Reads the tail: usage request, "/Y" and surrounding quotes.
+// The Windows command tail: the usage for nothing or "/?" anywhere, "/Y" anywhere in any case,
+// and one operand, its surrounding quotes removed.
 Request ParseTail(std::string_view tail);
+
+// The Linux arguments: one operand each, the switches "/Y" (any case), "/?", "--help" and
+// "--version" only as whole arguments before "--".
+Request ParseArguments(const std::vector<std::string>& arguments);
 
 // The folder part for a name that stands alone: the current folder with exactly one
 // separator at its end.
 std::string FolderPartOf(std::string_view current_folder);
 
-// Runs the whole program for one command tail and returns the exit code: 0, or 1 when the
-// argument is refused or matches nothing.
-int MainRoutine(std::string_view tail);
+// Runs the whole program for the command line as the platform hands it over and returns the
+// exit code: 1 when an operand is refused or matches nothing, else 0.
+int MainRoutine(const std::vector<std::string>& command_line);
 
 }  // namespace stampix

@@ -4,5 +4,5 @@
 
 int main(int argc, char** argv) {
   platform::SetUpConsole();
-  platform::ExitProcess(stampix::MainRoutine(platform::CommandTail(argc, argv)));
+  platform::ExitProcess(stampix::MainRoutine(platform::CommandLine(argc, argv)));
 }

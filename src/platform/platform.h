@@ -28,10 +28,9 @@ extern const char kPathSeparator;
 // Longest path the system takes, counted by TextLength.
 extern const std::size_t kMaxPath;
 
-// True where a switch ("/Y", "/?") counts anywhere in the command tail, as Windows users
-// expect; false where it counts only as a word of its own, because "/" starts every
-// absolute path (Linux).
-extern const bool kSwitchesAnywhere;
+// True where the command line comes as one tail to be read by the program's own rules
+// (Windows); false where it comes as separate arguments (Linux).
+extern const bool kOneCommandTail;
 
 // True for a character that ends a folder part: "\", "/" and ":" on Windows, "/" on Linux.
 bool EndsFolderPart(char c);
@@ -46,9 +45,9 @@ std::size_t TextLength(std::string_view text);
 // (SIGHUP) and a closed pipe (SIGPIPE) do not end the process.
 void SetUpConsole();
 
-// The command line after the program's name and the blanks that follow it, exactly as typed.
-// On Linux: the arguments joined with one blank each.
-std::string CommandTail(int argc, char** argv);
+// The command line after the program's name. Windows: one text, the tail exactly as typed after
+// the blanks that follow the name. Linux: the arguments, one text each.
+std::vector<std::string> CommandLine(int argc, char** argv);
 
 // Writes the bytes to standard output with one call; failures are ignored.
 void WriteOutput(std::string_view bytes);
@@ -133,6 +132,12 @@ bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
 // the system reported success.
 bool RemoveFile(const Folder& folder, std::string_view name);
 
+// Linux only, for its folder merge: renames an entry over an existing file or link of the new
+// name in one step (never over a folder), and removes an empty folder.
+bool ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
+                  std::string_view new_name);
+bool RemoveFolder(const Folder& folder, std::string_view name);
+
 // ---- Text and time ----
 
 // The text, one element per character, upper-cased by the system's own case mapping, so that
@@ -143,7 +148,7 @@ std::u32string FoldCase(std::string_view text);
 // formats the picture "yyyyMMdd", or empty if it cannot be formatted.
 std::string LocalDateText(std::int64_t file_time);
 
-// ---- Other programs (the folder merge) ----
+// ---- Other programs (Windows only, for its folder merge) ----
 
 // Longest command line that RunAndWait accepts, counted by TextLength.
 extern const std::size_t kMaxCommandLine;
@@ -152,14 +157,9 @@ extern const std::size_t kMaxCommandLine;
 std::string FindOnPath(const std::string& file_name);
 
 // Starts the command line (no shell, no redirection) and waits for it to end. Returns its exit
-// status, negative for an abnormal end, or nothing if it could not be started.
+// status, or nothing if it could not be started.
 std::optional<std::int32_t> RunAndWait(const std::string& command_line);
 
 void Pause(int milliseconds);
-
-// Splits a command line into arguments by the rules of the Microsoft C runtime: the first
-// argument ends at its closing quote or first blank; 2n backslashes before a quote give n and
-// toggle quoting, 2n+1 give n and a literal quote; "" inside quotes gives a literal quote.
-std::vector<std::string> SplitCommandLine(std::string_view command_line);
 
 }  // namespace platform

@@ -5,10 +5,8 @@
 #include <limits.h>
 #include <locale.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <uchar.h>
 #include <unistd.h>
@@ -20,15 +18,12 @@
 
 #include "platform/platform.h"
 
-extern char** environ;
-
 namespace platform {
 
 const std::string_view kLineEnd = "\n";
 const char kPathSeparator = '/';
 const std::size_t kMaxPath = PATH_MAX - 1;
-const bool kSwitchesAnywhere = false;
-const std::size_t kMaxCommandLine = PATH_MAX - 1;
+const bool kOneCommandTail = false;
 
 bool EndsFolderPart(char c) { return c == '/'; }
 
@@ -36,15 +31,16 @@ std::size_t TextLength(std::string_view text) { return text.size(); }
 
 namespace {
 
-// The signals that must not end a run half-way; children get them back at their defaults.
-constexpr int kIgnoredSignals[] = {SIGINT, SIGQUIT, SIGHUP, SIGPIPE};
-
 // Seconds between 1601-01-01 and 1970-01-01, the two epochs of Entry::last_write and time_t.
 constexpr std::int64_t kEpochGap = 11644473600;
 constexpr std::int64_t kTicksPerSecond = 10000000;
 
+// Past about the year 29,000 (or before 27,000 BC) the ticks no longer fit; such a moment
+// is held at the nearest that fits, a date no eight digits can write either.
 std::int64_t FileTime(const struct timespec& t) {
-  return (static_cast<std::int64_t>(t.tv_sec) + kEpochGap) * kTicksPerSecond + t.tv_nsec / 100;
+  constexpr std::int64_t kMost = INT64_MAX / kTicksPerSecond - kEpochGap - 1;
+  std::int64_t seconds = std::clamp<std::int64_t>(t.tv_sec, -kMost, kMost);
+  return (seconds + kEpochGap) * kTicksPerSecond + t.tv_nsec / 100;
 }
 
 std::uint32_t AttributesOf(const struct stat& st, std::string_view name) {
@@ -60,22 +56,17 @@ bool Stat(const Folder& folder, std::string_view name, struct stat& st) {
   return fstatat(folder.handle(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-
 }  // namespace
 
 // ---- Process and console ----
 
+// A run must not end half-way, whatever the terminal or the reader of its output does.
 void SetUpConsole() {
-  for (int sig : kIgnoredSignals) signal(sig, SIG_IGN);
+  for (int sig : {SIGINT, SIGQUIT, SIGHUP, SIGPIPE}) signal(sig, SIG_IGN);
 }
 
-std::string CommandTail(int argc, char** argv) {
-  std::string tail;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) tail += ' ';
-    tail += argv[i];
-  }
-  return tail;
+std::vector<std::string> CommandLine(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
 }
 
 void WriteOutput(std::string_view bytes) {
@@ -167,13 +158,11 @@ bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
   if (!Stat(from, name, st)) return false;
   if (S_ISDIR(st.st_mode)) {
     if (mkdirat(to.handle(), destination.c_str(), 0700) != 0) return false;
-    if (renameat(from.handle(), source.c_str(), to.handle(), destination.c_str()) == 0)
-      return true;
+    if (renameat(from.handle(), source.c_str(), to.handle(), destination.c_str()) == 0) return true;
     unlinkat(to.handle(), destination.c_str(), AT_REMOVEDIR);
     return false;
   }
-  if (linkat(from.handle(), source.c_str(), to.handle(), destination.c_str(), 0) != 0)
-    return false;
+  if (linkat(from.handle(), source.c_str(), to.handle(), destination.c_str(), 0) != 0) return false;
   if (unlinkat(from.handle(), source.c_str(), 0) == 0) return true;
   unlinkat(to.handle(), destination.c_str(), 0);  // one name, as before
   return false;
@@ -181,6 +170,16 @@ bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
 
 bool RemoveFile(const Folder& folder, std::string_view name) {
   return unlinkat(folder.handle(), std::string(name).c_str(), 0) == 0;
+}
+
+bool ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
+                  std::string_view new_name) {
+  return renameat(from.handle(), std::string(name).c_str(), to.handle(),
+                  std::string(new_name).c_str()) == 0;
+}
+
+bool RemoveFolder(const Folder& folder, std::string_view name) {
+  return unlinkat(folder.handle(), std::string(name).c_str(), AT_REMOVEDIR) == 0;
 }
 
 // ---- Text and time ----
@@ -234,66 +233,6 @@ std::string LocalDateText(std::int64_t file_time) {
   if (localtime_r(&t, &local) == nullptr) return {};
   std::size_t n = strftime(text, sizeof text, "%Y%m%d", &local);
   return std::string(text, n);
-}
-
-// ---- Other programs ----
-
-std::string FindOnPath(const std::string& file_name) {
-  const char* path = std::getenv("PATH");
-  std::string_view folders = path ? path : "";
-  while (!folders.empty()) {
-    std::size_t colon = folders.find(':');
-    std::string_view folder = folders.substr(0, colon);
-    folders = colon == folders.npos ? std::string_view() : folders.substr(colon + 1);
-    // Relative entries name the current folder, which is never searched.
-    if (folder.empty() || folder[0] != '/') continue;
-    std::string candidate = std::string(folder) + (folder.back() == '/' ? "" : "/") + file_name;
-    struct stat st;
-    if (candidate.size() <= kMaxPath && stat(candidate.c_str(), &st) == 0 &&
-        S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
-      return candidate;
-  }
-  return {};
-}
-
-namespace {
-
-bool Spawn(const std::vector<std::string>& args, pid_t& pid) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t defaults, empty;
-  sigemptyset(&defaults);
-  sigemptyset(&empty);
-  for (int sig : kIgnoredSignals) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setsigmask(&attr, &empty);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  int rc = posix_spawn(&pid, argv[0], nullptr, &attr, argv.data(), environ);
-  posix_spawnattr_destroy(&attr);
-  return rc == 0;
-}
-
-}  // namespace
-
-std::optional<std::int32_t> RunAndWait(const std::string& command_line) {
-  std::vector<std::string> args = SplitCommandLine(command_line);
-  pid_t pid;
-  if (args[0].empty() || !Spawn(args, pid)) return std::nullopt;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return std::nullopt;
-  }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  return WIFSIGNALED(status) ? -WTERMSIG(status) : -1;
-}
-
-void Pause(int milliseconds) {
-  struct timespec left = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace platform

@@ -16,17 +16,21 @@ namespace platform {
 const std::string_view kLineEnd = "\r\n";
 const char kPathSeparator = '\\';
 const std::size_t kMaxPath = 256;
-const bool kSwitchesAnywhere = true;
+const bool kOneCommandTail = true;
 const std::size_t kMaxCommandLine = 256;
 
 bool EndsFolderPart(char c) { return c == '\\' || c == '/' || c == ':'; }
 
-std::size_t TextLength(std::string_view text) {
-  int size = static_cast<int>(text.size());
-  return static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0));
-}
-
 namespace {
+
+// The text in UTF-16, as the system holds names; a byte that is no character becomes U+FFFD.
+std::wstring Widen(std::string_view text) {
+  int size = static_cast<int>(text.size());
+  int length = size ? MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0) : 0;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (length) MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
 
 // Keeps the system from showing a dialog box for a missing drive or medium while one call
 // runs; the caller sees a plain failure instead.
@@ -47,6 +51,11 @@ BOOL WINAPI IgnoreBreaks(DWORD event) {
   return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
 }
 
+bool IsConsole(HANDLE handle) {
+  DWORD mode;
+  return GetConsoleMode(handle, &mode) != 0;
+}
+
 HANDLE OutputHandle() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -61,12 +70,15 @@ constexpr DWORD kKnownAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel 
 std::uint64_t Join(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
 
 Entry Described(const WIN32_FIND_DATAA& found) {
-  std::uint64_t time = Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+  std::uint64_t time =
+      Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
   return Entry{found.cFileName, true, found.dwFileAttributes & kKnownAttributes,
                static_cast<std::int64_t>(time), Join(found.nFileSizeHigh, found.nFileSizeLow)};
 }
 
 }  // namespace
+
+std::size_t TextLength(std::string_view text) { return Widen(text).size(); }
 
 // ---- Process and console ----
 
@@ -74,14 +86,13 @@ void SetUpConsole() {
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-  DWORD mode;
   const DWORD output_mode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
-  SetConsoleMode(GetConsoleMode(out, &mode) ? out : err, output_mode);
+  SetConsoleMode(IsConsole(out) ? out : err, output_mode);
   SetConsoleMode(in, 0);
   SetConsoleCtrlHandler(IgnoreBreaks, TRUE);
 }
 
-std::string CommandTail(int, char**) {
+std::vector<std::string> CommandLine(int, char**) {
   std::string_view line = GetCommandLineA();
   std::size_t i = 0;
   if (!line.empty() && line[0] == '"') {
@@ -92,14 +103,22 @@ std::string CommandTail(int, char**) {
     while (i < line.size() && static_cast<unsigned char>(line[i]) > 0x20) ++i;
   }
   while (i < line.size() && line[i] == ' ') ++i;
-  return std::string(line.substr(i));
+  return {std::string(line.substr(i))};
 }
 
+// A console shows text by its own output code page, not the program's: it gets the characters.
+// A file or pipe gets the bytes as they are.
 void WriteOutput(std::string_view bytes) {
   static const HANDLE out = OutputHandle();
+  static const bool console = IsConsole(out);
   QuietErrors quiet;
   DWORD written;
-  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (console) {
+    std::wstring wide = Widen(bytes);
+    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
 }
 
 std::string CurrentFolder() {
@@ -193,12 +212,8 @@ bool RemoveFile(const Folder& folder, std::string_view name) {
 // ---- Text and time ----
 
 std::u32string FoldCase(std::string_view text) {
-  if (text.empty()) return {};
-  int size = static_cast<int>(text.size());
-  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
-  CharUpperBuffW(wide.data(), static_cast<DWORD>(length));
+  std::wstring wide = Widen(text);
+  CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
   return std::u32string(wide.begin(), wide.end());
 }
 

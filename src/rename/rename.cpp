@@ -13,9 +13,6 @@ namespace stampix {
 
 namespace {
 
-constexpr std::uint32_t kNotDeleted =
-    platform::kReadOnly | platform::kHidden | platform::kSystem | platform::kVolumeLabel | platform::kFolder;
-
 // One rename: the two names in their folder, and the whole paths that messages show.
 struct Move {
   const platform::Folder& folder;
@@ -57,10 +54,9 @@ bool KindConflict(const Move& m) {
   return false;
 }
 
-// Deletes the destination file, unless it is hidden, a system file or a folder.
 void DeleteDestination(const Move& m) {
   std::optional<platform::Entry> entry = platform::Lookup(m.folder, m.new_name);
-  if (entry && !(entry->attributes & kNotDeleted)) platform::RemoveFile(m.folder, entry->name);
+  if (entry && MayReplace(entry->attributes)) platform::RemoveFile(m.folder, entry->name);
 }
 
 // "/Y" over an existing destination: replace a file, merge a folder.
@@ -77,11 +73,15 @@ bool Overwrite(const Move& m) {
 
 }  // namespace
 
+bool MayReplace(std::uint32_t attributes) {
+  return !(attributes & (platform::kReadOnly | platform::kHidden | platform::kSystem |
+                         platform::kVolumeLabel | platform::kFolder));
+}
+
 bool RenameEntry(const platform::Folder& folder, const std::string& name,
                  const std::string& new_name, OverwriteMode mode) {
   const Move m{folder, name, new_name};
-  if (RefuseLongPath(m.source) || RefuseLongPath(m.destination) || RefuseWildcards(m))
-    return false;
+  if (RefuseLongPath(m.source) || RefuseLongPath(m.destination) || RefuseWildcards(m)) return false;
   // The rename never replaces an entry, so when it succeeds the destination was free and
   // the source is gone: every test below would come out the same way.
   if (name != new_name && platform::MoveEntry(folder, name, folder, new_name)) return true;

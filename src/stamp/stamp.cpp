@@ -33,12 +33,12 @@ int StampEntries(const platform::Folder& folder, std::string_view name, Overwrit
     PrintLine(msg::PathTooLong(search));
     return 1;
   }
-  if (!EntryExists(folder, pattern)) {
+  Listing listing(folder, pattern);
+  if (!listing.SelectsAny()) {
     PrintLine(msg::FileNotFound(search));
     return 1;
   }
   std::int32_t found = 0, renamed = 0;
-  Listing listing(folder, pattern);
   while (std::optional<platform::Entry> entry = listing.Next()) {
     ++found;
     if (HasStamp(entry->name)) continue;

@@ -1,12 +1,14 @@
-// The folder merge by two external tools, found on the search path and run one after the
-// other: XCOPY.EXE copies the source tree into the destination, DELTREE.EXE removes it.
-#include "rename/merge.h"
-
+// The Windows folder merge by two external tools, found on the search path and run one after
+// the other: XCOPY.EXE copies the source tree into the destination, DELTREE.EXE removes the
+// source once every file of it is found copied.
 #include <cstdint>
 #include <optional>
 
 #include "console/console.h"
 #include "console/messages.h"
+#include "entry/entry.h"
+#include "entry/path.h"
+#include "rename/merge.h"
 
 namespace stampix {
 
@@ -21,12 +23,13 @@ bool HasBlank(const std::string& text) { return text.find(' ') != text.npos; }
 // Unquoted, a tool path with a blank would start whatever program its first word names.
 std::string ToolText(const std::string& tool) { return HasBlank(tool) ? Quoted(tool) : tool; }
 
+// "/h": hidden and system files too, or the delete would take them with the source.
 std::string CopyCommandLine(const std::string& tool, const std::string& source,
                             const std::string& destination) {
   bool quote = HasBlank(source) || HasBlank(destination);
-  std::string arguments = " " + (quote ? Quoted(source) : source) + " " +
-                          (quote ? Quoted(destination) : destination);
-  return ToolText(tool) + " " + arguments + " /y/c/i/q/e";
+  std::string arguments =
+      " " + (quote ? Quoted(source) : source) + " " + (quote ? Quoted(destination) : destination);
+  return ToolText(tool) + " " + arguments + " /y/c/i/q/e/h";
 }
 
 std::string DeleteCommandLine(const std::string& tool, const std::string& source) {
@@ -34,15 +37,16 @@ std::string DeleteCommandLine(const std::string& tool, const std::string& source
 }
 
 // The tool's path, or empty with its line written.
-std::string FindTool(const char* file_name) {
+std::string FindTool(const std::string& file_name) {
   std::string tool = platform::FindOnPath(file_name);
-  if (tool.empty()) PrintLine(msg::ToolNotFound(file_name));
+  if (tool.empty())
+    PrintLine(file_name + " not found for external call? Make sure this is in your path.");
   return tool;
 }
 
-bool RefuseLongCommandLine(const std::string& command_line, const char* tool) {
+bool RefuseLongCommandLine(const std::string& command_line, const std::string& tool) {
   if (platform::TextLength(command_line) <= platform::kMaxCommandLine) return false;
-  PrintLine(msg::CommandLineTooLong(tool));
+  PrintLine("Error: Command line too long for " + tool + ".");
   return true;
 }
 
@@ -50,12 +54,29 @@ bool RefuseLongCommandLine(const std::string& command_line, const char* tool) {
 bool RunTool(const std::string& tool, const std::string& command_line) {
   std::optional<std::int32_t> status = platform::RunAndWait(command_line);
   if (!status) {
-    PrintLine(msg::CannotStart(tool));
+    PrintLine("Error: " + tool + " could not be started.");
     return false;
   }
   if (*status == 0) return true;
-  PrintLine(msg::ErrorLevel(tool, *status));
+  PrintLine(tool + " = ERRORLEVEL " + std::to_string(*status));
   return false;
+}
+
+// Every file of the source tree, hidden and system ones too, is in the destination tree at the
+// same place with the same size and last-write time. The copy tool goes on past files it
+// cannot copy, and those must not go with the source.
+bool CopiedWhole(const platform::Folder& from, const platform::Folder& to) {
+  Listing listing(from, "*");
+  while (std::optional<platform::Entry> entry = listing.Next()) {
+    if (entry->attributes & platform::kFolder) {
+      if (!CopiedWhole(platform::Folder(from, entry->name), platform::Folder(to, entry->name)))
+        return false;
+      continue;
+    }
+    std::optional<platform::Entry> copy = platform::Lookup(to, entry->name);
+    if (!copy || copy->size != entry->size || copy->last_write != entry->last_write) return false;
+  }
+  return listing.opened();
 }
 
 }  // namespace
@@ -74,6 +95,10 @@ bool MergeFolder(const platform::Folder& folder, const std::string& name,
     return false;
   if (!RunTool(copy_tool, copy)) return false;
   platform::Pause(kPauseBetweenTools);
+  if (!CopiedWhole(platform::Folder(folder, name), platform::Folder(folder, new_name))) {
+    PrintLine(msg::NotAllMerged(SplitPath(source).shown));
+    return false;
+  }
   return RunTool(delete_tool, remove);
 }
 
