@@ -1,27 +1,25 @@
 // A stand-in for XCOPY.EXE and DELTREE.EXE, copied under either name: it writes the command line
-// it received and ends with the status that STUB_XCOPY or STUB_DELTREE holds ("crash": that of
-// an access violation). As DELTREE ending with 0 it removes the folder named in quotes; as
-// XCOPY it copies nothing.
+// it received and ends with the status written beside it in XCOPY.status or DELTREE.status
+// ("crash": an access violation's). As DELTREE ending with 0 it removes the folder named in
+// quotes; as XCOPY it copies nothing.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 int main() {
   const std::string line = GetCommandLineA();
   std::printf("%s\n", line.c_str());
   std::fflush(stdout);
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string name = std::filesystem::path(path).stem().string();
-  const char* setting = std::getenv(("STUB_" + name).c_str());
-  const std::string status = setting ? setting : "0";
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string status;
+  std::ifstream(std::filesystem::path(self).replace_extension(".status")) >> status;
   if (status == "crash") ExitProcess(0xC0000005);
-  if (name == "DELTREE" && status == "0") {
-    std::size_t open = line.find('"', line.find(" /y "));
+  std::size_t open = line.find('"', line.find(" /y "));
+  if (line.find("DELTREE") != line.npos && status == "0")
     std::filesystem::remove_all(line.substr(open + 1, line.find('"', open + 1) - open - 1));
-  }
-  return std::atoi(status.c_str());
+  return std::stoi(status);
 }

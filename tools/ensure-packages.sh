@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whichever of the named needs is missing.
-# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources), windows (MinGW-w64, Wine),
-# time-command (/usr/bin/time), bench-peers (the tools the benchmark compares with),
-# packaging (what CPack and the package check use), fuzz (clang and its libFuzzer).
+# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources, strace), windows
+# (MinGW-w64, Wine), time-command (/usr/bin/time), bench-peers (the tools the benchmark compares
+# with), packaging (what CPack and the package check use).
 set -euo pipefail
 
 missing=()
@@ -16,15 +16,13 @@ for need in "$@"; do
       want cmake has cmake
       want ninja-build has ninja ;;
     tests)
-      want libgtest-dev test -f /usr/src/googletest/CMakeLists.txt ;;
+      want libgtest-dev test -f /usr/src/googletest/CMakeLists.txt
+      want strace has strace ;;
     time-command)
       want time test -x /usr/bin/time ;;
     bench-peers)
       want rename has file-rename
       want libimage-exiftool-perl has exiftool ;;
-    fuzz)
-      want clang has clang++
-      want libclang-rt-14-dev test -f /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a ;;
     packaging)
       want dpkg-dev has dpkg-shlibdeps
       want man-db has man

@@ -1,23 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Linux and the Windows program and runs every test of
-# both (the Windows tests under Wine), the Linux tests again under sanitizers, a bounded run of
-# each fuzz target, and a check of both packages.
+# both (the Windows tests under Wine), the Linux tests again under sanitizers, and a check of
+# both packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./tools/ensure-packages.sh native tests windows fuzz packaging
+./tools/ensure-packages.sh native tests windows packaging
 
 echo "== Linux build =="
-cmake --preset native
-cmake --build --preset native
-ctest --preset native
+cmake --workflow --preset native
 
 echo "== Linux build under AddressSanitizer and UndefinedBehaviorSanitizer =="
-cmake --preset sanitize
-cmake --build --preset sanitize
-ctest --preset sanitize
-
-echo "== Fuzzing, ${STAMPIX_FUZZ_SECONDS:-60} seconds a target =="
-./tools/fuzz.sh "${STAMPIX_FUZZ_SECONDS:-60}"
+cmake --workflow --preset sanitize
 
 echo "== Windows build, tested under Wine =="
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -28,9 +21,7 @@ mkdir -p "$WINEPREFIX"
 /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null || true
 trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 </dev/null
-cmake --preset windows
-cmake --build --preset windows
-ctest --preset windows
+cmake --workflow --preset windows
 
 echo "== Packages =="
 ./tools/package.sh

@@ -93,7 +93,7 @@ class Folder {
 
  private:
   std::string path_;
-  int handle_ = -1;  // Linux: a descriptor of the folder itself; unused on Windows
+  int handle_;  // Linux: a descriptor of the folder itself; -1 on Windows
 };
 
 // Every entry of one folder as the system lists it, "." and ".." included where it reports
@@ -128,15 +128,14 @@ std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view n
 bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                std::string_view new_name);
 
-// Deletes one file or link (never a folder; on Windows never a read-only file). Returns whether
-// the system reported success.
-bool RemoveFile(const Folder& folder, std::string_view name);
+// Deletes one file or link (never a folder; on Windows never a read-only file).
+void RemoveFile(const Folder& folder, std::string_view name);
 
 // Linux only, for its folder merge: renames an entry over an existing file or link of the new
 // name in one step (never over a folder), and removes an empty folder.
-bool ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
+void ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
                   std::string_view new_name);
-bool RemoveFolder(const Folder& folder, std::string_view name);
+void RemoveFolder(const Folder& folder, std::string_view name);
 
 // ---- Text and time ----
 

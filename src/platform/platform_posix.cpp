@@ -79,13 +79,8 @@ void WriteOutput(std::string_view bytes) {
 }
 
 std::string CurrentFolder() {
-  std::string buffer(256, '\0');
-  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-  buffer.resize(buffer.find('\0'));
-  return buffer;
+  std::unique_ptr<char, decltype(&std::free)> folder(getcwd(nullptr, 0), &std::free);
+  return folder ? folder.get() : "";
 }
 
 void ExitProcess(int code) { std::exit(code); }
@@ -101,9 +96,7 @@ Folder::Folder(const Folder& parent, std::string_view name)
       handle_(openat(parent.handle(), std::string(name).c_str(),
                      O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {}
 
-Folder::~Folder() {
-  if (handle_ >= 0) close(handle_);
-}
+Folder::~Folder() { close(handle_); }
 
 struct FolderSearch::State {
   DIR* dir = nullptr;
@@ -112,7 +105,7 @@ struct FolderSearch::State {
 
 FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State>()) {
   int fd = openat(folder.handle(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0 && (state_->dir = fdopendir(fd)) == nullptr) close(fd);
+  if ((state_->dir = fdopendir(fd)) == nullptr) close(fd);
   state_->opened = state_->dir != nullptr;
 }
 
@@ -168,18 +161,17 @@ bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
   return false;
 }
 
-bool RemoveFile(const Folder& folder, std::string_view name) {
-  return unlinkat(folder.handle(), std::string(name).c_str(), 0) == 0;
+void RemoveFile(const Folder& folder, std::string_view name) {
+  unlinkat(folder.handle(), std::string(name).c_str(), 0);
 }
 
-bool ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
+void ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
                   std::string_view new_name) {
-  return renameat(from.handle(), std::string(name).c_str(), to.handle(),
-                  std::string(new_name).c_str()) == 0;
+  renameat(from.handle(), std::string(name).c_str(), to.handle(), std::string(new_name).c_str());
 }
 
-bool RemoveFolder(const Folder& folder, std::string_view name) {
-  return unlinkat(folder.handle(), std::string(name).c_str(), AT_REMOVEDIR) == 0;
+void RemoveFolder(const Folder& folder, std::string_view name) {
+  unlinkat(folder.handle(), std::string(name).c_str(), AT_REMOVEDIR);
 }
 
 // ---- Text and time ----
@@ -213,14 +205,8 @@ std::u32string FoldCase(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
   locale_t previous = uselocale(Utf8Locale());
-  for (std::size_t length; !text.empty(); text.remove_prefix(length)) {
-    char32_t c = Decode(text, length);
-    if (c < 0x80) {
-      out += c >= 'a' && c <= 'z' ? c - 32 : c;
-    } else {
-      out += static_cast<char32_t>(towupper(static_cast<wint_t>(c)));
-    }
-  }
+  for (std::size_t length; !text.empty(); text.remove_prefix(length))
+    out += static_cast<char32_t>(towupper(static_cast<wint_t>(Decode(text, length))));
   uselocale(previous);
   return out;
 }
@@ -229,7 +215,7 @@ std::string LocalDateText(std::int64_t file_time) {
   std::int64_t seconds = file_time / kTicksPerSecond - (file_time % kTicksPerSecond < 0);
   time_t t = static_cast<time_t>(seconds - kEpochGap);
   struct tm local;
-  char text[36];
+  char text[sizeof "YYYYMMDD"];  // a date that needs more is no stamp
   if (localtime_r(&t, &local) == nullptr) return {};
   std::size_t n = strftime(text, sizeof text, "%Y%m%d", &local);
   return std::string(text, n);

@@ -135,10 +135,10 @@ void ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 // ---- Entries ----
 
-Folder::Folder(std::string path) : path_(std::move(path)) {}
+Folder::Folder(std::string path) : path_(std::move(path)), handle_(-1) {}
 
 Folder::Folder(const Folder& parent, std::string_view name)
-    : path_(parent.path() + std::string(name) + kPathSeparator) {}
+    : path_(parent.path() + std::string(name) + kPathSeparator), handle_(-1) {}
 
 Folder::~Folder() = default;
 
@@ -203,10 +203,10 @@ bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
   return MoveFileA(source.c_str(), destination.c_str()) != 0;
 }
 
-bool RemoveFile(const Folder& folder, std::string_view name) {
+void RemoveFile(const Folder& folder, std::string_view name) {
   const std::string path = folder.path() + std::string(name);
   QuietErrors quiet;
-  return DeleteFileA(path.c_str()) != 0;
+  DeleteFileA(path.c_str());
 }
 
 // ---- Text and time ----

@@ -31,7 +31,7 @@ bool RefuseLongPath(const std::string& path) {
 // A pattern in either name would make every later step act on whatever it matches, and
 // cannot even tell whether the entry itself exists.
 bool RefuseWildcards(const Move& m) {
-  if (!HasWildcard(m.name) && !HasWildcard(m.new_name)) return false;
+  if (!HasWildcard(m.name + m.new_name)) return false;
   PrintLine(msg::RenameFailed(SplitPath(m.source).shown));
   return true;
 }
@@ -59,15 +59,16 @@ void DeleteDestination(const Move& m) {
   if (entry && MayReplace(entry->attributes)) platform::RemoveFile(m.folder, entry->name);
 }
 
-// "/Y" over an existing destination: replace a file, merge a folder.
+// "/Y" over an existing destination: replace a file, merge a folder. False when the merge
+// failed; a file that was not replaced shows by still being there.
 bool Overwrite(const Move& m) {
   if (!IsFile(m.folder, m.name)) return MergeFolder(m.folder, m.name, m.new_name);
   DeleteDestination(m);
   if (IsFile(m.folder, m.new_name)) {
     PrintLine(msg::CannotRemove(SplitPath(m.destination).shown));
-    return false;
+  } else {
+    MoveOrReport(m);
   }
-  MoveOrReport(m);
   return true;
 }
 
