@@ -116,10 +116,8 @@ Result RunProgram(const std::string& command, const Strings& setup = {},
     if (item.find('=') != item.npos) line += " " + Quote(item);
   }
   line += " " + Quote(STAMPIX_PROGRAM);
-  for (std::size_t at = 0, bar; at < command.size(); at = bar + 1) {
-    bar = std::min(command.find('|', at), command.size());
-    line += " " + Quote(command.substr(at, bar - at));
-  }
+  std::istringstream words(command);
+  for (std::string word; std::getline(words, word, '|');) line += " " + Quote(word);
   const fs::path out = fs::temp_directory_path() / "stampix-out";
   int status = std::system(
       (cwd + shell.replace(shell.find("{}"), 2, line) + " >" + Quote(out.string())).c_str());
@@ -373,15 +371,14 @@ TEST(Scenarios, PathsAtTheLimitAndOneBeyond) {
   Folder folder;
   std::string d = folder.text();
   while (limit - d.size() > 250) d += std::string(200, 'D') + kSep;
-  const std::size_t units = d.size();
+  const std::size_t room = limit - d.size();
   fs::create_directories(At("", d));
-  const std::string fits(limit - units - 14, 'F'), over(limit - units - 13, 'G');
+  const std::string fits(room - 14, 'F'), over(room - 13, 'G'), at_limit(room, 'N');
   Make(At("", d), {fits + ".TXT", over + ".TXT"});
   const Strings lines = {"{d}" + fits + ".TXT = " + fits + "(20041231).TXT",
                          "{d}" + over + ".TXT = " + over + "(20041231).TXT",
                          "Error: Path too long. ({d}" + over + "(20041231).TXT)", "Renamed 1 file"};
   EXPECT_EQ(InOrder(RunProgram(d + "*.TXT").first), InOrder(Lines(lines, d)));
-  const std::string at_limit(limit - units, 'N');
   EXPECT_EQ(RunProgram(d + at_limit).first, Lines({"File not found: \"{d}" + at_limit + "\""}, d));
   EXPECT_EQ(RunProgram(d + at_limit + "N"),
             Result(Lines({"Error: Path too long. ({d}" + at_limit + "N)"}, d), 1));

@@ -48,7 +48,7 @@ std::uint32_t AttributesOf(const struct stat& st, std::string_view name) {
   if (S_ISDIR(st.st_mode)) bits |= kFolder;
   if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) bits |= kSystem;
   if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) bits |= kReadOnly;
-  if (!name.empty() && name[0] == '.') bits |= kHidden;
+  if (name.starts_with('.')) bits |= kHidden;
   return bits;
 }
 
@@ -190,7 +190,7 @@ locale_t Utf8Locale() {
 char32_t Decode(std::string_view text, std::size_t& length) {
   unsigned char byte = static_cast<unsigned char>(text[0]);
   length = 1;
-  if (byte < 0x80) return byte;
+  if (byte < 0x80) return byte;  // most names are ASCII, which needs no decoding
   char32_t c;
   mbstate_t state{};
   std::size_t n = mbrtoc32(&c, text.data(), text.size(), &state);
