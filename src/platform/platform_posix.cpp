@@ -143,21 +143,18 @@ bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                 RENAME_NOREPLACE) == 0)
     return true;
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-  // A file system without RENAME_NOREPLACE. A hard link cannot replace anything either. A folder
-  // cannot be linked: it takes the name of an empty folder made for it here, which another
-  // program could swap for an empty folder of its own only by removing it in the instant
-  // before the rename; a folder with anything in it is never replaced.
-  struct stat st;
-  if (!Stat(from, name, st)) return false;
-  if (S_ISDIR(st.st_mode)) {
-    if (mkdirat(to.handle(), destination.c_str(), 0700) != 0) return false;
-    if (renameat(from.handle(), source.c_str(), to.handle(), destination.c_str()) == 0) return true;
-    unlinkat(to.handle(), destination.c_str(), AT_REMOVEDIR);
+  // A file system without RENAME_NOREPLACE. A hard link cannot replace anything either.
+  if (linkat(from.handle(), source.c_str(), to.handle(), destination.c_str(), 0) == 0) {
+    if (unlinkat(from.handle(), source.c_str(), 0) == 0) return true;
+    unlinkat(to.handle(), destination.c_str(), 0);  // one name, as before
     return false;
   }
-  if (linkat(from.handle(), source.c_str(), to.handle(), destination.c_str(), 0) != 0) return false;
-  if (unlinkat(from.handle(), source.c_str(), 0) == 0) return true;
-  unlinkat(to.handle(), destination.c_str(), 0);  // one name, as before
+  // A folder cannot be linked: it takes the name of an empty folder made for it here, which
+  // another program could swap for an empty folder of its own only by removing it in the instant
+  // before the rename; a folder with anything in it is never replaced.
+  if (mkdirat(to.handle(), destination.c_str(), 0700) != 0) return false;
+  if (renameat(from.handle(), source.c_str(), to.handle(), destination.c_str()) == 0) return true;
+  unlinkat(to.handle(), destination.c_str(), AT_REMOVEDIR);
   return false;
 }
 
