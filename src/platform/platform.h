@@ -49,7 +49,8 @@ void SetUpConsole();
 // the blanks that follow the name. Linux: the arguments, one text each.
 std::vector<std::string> CommandLine(int argc, char** argv);
 
-// Writes the bytes to standard output with one call; failures are ignored.
+// Writes the bytes to standard output with one call; failures are ignored. A Windows console
+// gets the characters they stand for, a file or pipe the bytes.
 void WriteOutput(std::string_view bytes);
 
 // The current folder, with a separator at its end only at the root; empty if it cannot be read.

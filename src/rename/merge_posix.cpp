@@ -13,8 +13,6 @@ namespace stampix {
 
 namespace {
 
-bool IsFolder(std::uint32_t attributes) { return attributes & platform::kFolder; }
-
 bool IsFileOrLink(std::uint32_t attributes) {
   return !(attributes & (platform::kFolder | platform::kSystem));
 }
@@ -28,7 +26,7 @@ void MergeInto(const platform::Folder& from, const platform::Folder& to) {
     std::optional<std::uint32_t> source = platform::Attributes(from, name);
     std::optional<std::uint32_t> destination = platform::Attributes(to, name);
     if (!source || !destination) continue;
-    if (IsFolder(*source) && IsFolder(*destination)) {
+    if (*source & *destination & platform::kFolder) {  // two real folders
       MergeInto(platform::Folder(from, name), platform::Folder(to, name));
       platform::RemoveFolder(from, name);
     } else if (IsFileOrLink(*source) && MayReplace(*destination)) {
