@@ -211,13 +211,18 @@ def windows(runs):
     text = (table(tools, sizes, figures, "floor (Win32)") + "\n\nTarget:\n"
             f"- within 1.25 × the Win32 floor at 2,000 files: {ratio:.2f} × "
             f"({'met' if ratio <= 1.25 else 'missed'})")
+    report("RESULTS-windows.md", "STAMPIX.EXE under Wine: every *.TXT of a folder of 2,000 files",
+           f"`bench/run.py --windows` on: {machine()}, {wine_version()}; one Wine server for all runs",
+           text)
+
+
+def report(file_name, title, how, text):
+    """Prints the table and writes it, with how and where it was measured, beside this script."""
     print(text)
-    with open(os.path.join(ROOT, "bench", "RESULTS-windows.md"), "w") as out:
-        out.write("# STAMPIX.EXE under Wine: every *.TXT of a folder of 2,000 files\n\n")
-        out.write(f"Measured by `bench/run.py --windows` on: {machine()}, {wine_version()}.\n")
-        out.write("Median of several runs each, alternating between the two; output to "
-                  "/dev/null; one Wine server for all runs.\n\n")
-        out.write(text + "\n")
+    with open(os.path.join(ROOT, "bench", file_name), "w") as out:
+        out.write(f"# {title}\n\nMeasured by {how}.\n")
+        out.write("Median of several runs each, alternating between the tools; output to "
+                  "/dev/null.\n\n" + text + "\n")
 
 
 def wine_version():
@@ -242,13 +247,8 @@ def main():
     text = table(args.tools, args.sizes, figures)
     if "stampix" in args.tools:
         text += "\n\nTargets:\n" + targets(args.sizes, figures)
-    print(text)
-    with open(os.path.join(ROOT, "bench", "RESULTS.md"), "w") as out:
-        out.write("# Stamping every *.TXT of a folder of N files\n\n")
-        out.write(f"Measured by `bench/run.py` on: {machine()}.\n")
-        out.write("Median of several runs each, alternating between the tools; output to "
-                  "/dev/null.\n\n")
-        out.write(text + "\n")
+    report("RESULTS.md", "Stamping every *.TXT of a folder of N files",
+           f"`bench/run.py` on: {machine()}", text)
 
 
 if __name__ == "__main__":
