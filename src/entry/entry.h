@@ -25,9 +25,6 @@ class Listing {
   // stays for Next.
   bool SelectsAny();
 
-  // False when the folder of a pattern could not be read at all.
-  bool opened() const { return !search_ || search_->opened(); }
-
  private:
   std::optional<platform::Entry> NextSelected();
 

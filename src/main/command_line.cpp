@@ -102,9 +102,9 @@ Request ParseArguments(const std::vector<std::string>& arguments) {
     }
   }
   // "/Y" alone stamps the current folder, as on Windows; nothing at all asks for the usage.
-  if (request.operands.empty() && request.overwrite == OverwriteMode::kOff)
-    request.action = Request::Action::kUsage;
-  if (request.operands.empty()) request.operands.emplace_back();
+  if (request.operands.empty() && request.overwrite == OverwriteMode::kOn)
+    request.operands.emplace_back();
+  if (request.operands.empty()) request.action = Request::Action::kUsage;
   return request;
 }
 

@@ -13,7 +13,9 @@ struct Request {
   enum class Action { kStamp, kUsage, kVersion };
   Action action = Action::kStamp;
   OverwriteMode overwrite = OverwriteMode::kOff;
-  std::vector<std::string> operands;  // each a folder part and a name; empty means "*.*" here
+  std::vector<std::string> operands = {};  // a folder part and a name each; an empty name: "*.*"
+
+  bool operator==(const Request&) const = default;
 };
 
 // The Windows command tail: the usage for nothing or "/?" anywhere, "/Y" anywhere in any case,

@@ -107,8 +107,6 @@ class FolderSearch {
   FolderSearch(const FolderSearch&) = delete;
   FolderSearch& operator=(const FolderSearch&) = delete;
 
-  // False when the folder could not be read at all.
-  bool opened() const;
   // The next entry, or nothing when none is left (the search is then closed).
   std::optional<Entry> Next();
 

@@ -100,20 +100,16 @@ Folder::~Folder() { close(handle_); }
 
 struct FolderSearch::State {
   DIR* dir = nullptr;
-  bool opened = false;
 };
 
 FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State>()) {
   int fd = openat(folder.handle(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if ((state_->dir = fdopendir(fd)) == nullptr) close(fd);
-  state_->opened = state_->dir != nullptr;
 }
 
 FolderSearch::~FolderSearch() {
   if (state_->dir) closedir(state_->dir);
 }
-
-bool FolderSearch::opened() const { return state_->opened; }
 
 std::optional<Entry> FolderSearch::Next() {
   if (!state_->dir) return std::nullopt;

@@ -146,21 +146,18 @@ struct FolderSearch::State {
   HANDLE handle = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAA found{};
   bool pending = false;  // `found` holds an entry not yet handed out
-  bool opened = false;
 };
 
 FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State>()) {
   const std::string search = folder.path() + "*";
   QuietErrors quiet;
   state_->handle = FindFirstFileA(search.c_str(), &state_->found);
-  state_->opened = state_->pending = state_->handle != INVALID_HANDLE_VALUE;
+  state_->pending = state_->handle != INVALID_HANDLE_VALUE;
 }
 
 FolderSearch::~FolderSearch() {
   if (state_->handle != INVALID_HANDLE_VALUE) FindClose(state_->handle);
 }
-
-bool FolderSearch::opened() const { return state_->opened; }
 
 std::optional<Entry> FolderSearch::Next() {
   if (state_->handle == INVALID_HANDLE_VALUE) return std::nullopt;

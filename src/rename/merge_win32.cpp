@@ -64,9 +64,11 @@ bool RunTool(const std::string& tool, const std::string& command_line) {
 
 // Every file of the source tree, hidden and system ones too, is in the destination tree at the
 // same place with the same size and last-write time. The copy tool goes on past files it
-// cannot copy, and those must not go with the source.
+// cannot copy, and those must not go with the source. A folder that cannot be read does not
+// even show the "." every folder but a drive's root holds.
 bool CopiedWhole(const platform::Folder& from, const platform::Folder& to) {
   Listing listing(from, "*");
+  if (!listing.SelectsAny()) return false;
   while (std::optional<platform::Entry> entry = listing.Next()) {
     if (entry->attributes & platform::kFolder) {
       if (!CopiedWhole(platform::Folder(from, entry->name), platform::Folder(to, entry->name)))
@@ -76,7 +78,7 @@ bool CopiedWhole(const platform::Folder& from, const platform::Folder& to) {
     std::optional<platform::Entry> copy = platform::Lookup(to, entry->name);
     if (!copy || copy->size != entry->size || copy->last_write != entry->last_write) return false;
   }
-  return listing.opened();
+  return true;
 }
 
 }  // namespace
