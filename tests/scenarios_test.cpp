@@ -41,7 +41,7 @@ std::string Content(const fs::path& path) {
 // "tools:XCOPY=4 DELTREE=0" puts stubs of the tools, ending with those statuses, beside a copy of
 // it in "my tools" beside the folder, where it looks first ("junk": a tool that cannot start).
 #ifdef _WIN32
-// Under Wine the build's paths are Unix paths: "/x/y" is "Z:\\x\\y".
+// Under Wine the build's paths are Unix paths: "/x/y" is "Z:\x\y".
 std::string Native(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
   return path.starts_with("\\") ? "Z:" + path : path;
@@ -240,7 +240,7 @@ const Row kRows[] = {
      "OLD(20041231)/KEEP=keep", "OLD(20041231)/L->A", "OLD(20041231)/S/", "OLD(20041231)/S/NEW=new", "OLD(20041231)/S/OLD=old"}, 0, "linux"},
     {"what cannot be merged stays, and the folder with it", {"OLD/", "OLD/R=new", "OLD/.h=new", "OLD/F=new", "OLD/D/", "OLD/G/", "%OLD/P", "OLD/S/", "OLD/S/R=new", "OLD/FREE=free", "OLD(20041231)/",
      "!OLD(20041231)/R=old", "OLD(20041231)/.h=old", "OLD(20041231)/F/", "OLD(20041231)/D=file", "OLD(20041231)/G->F", "OLD(20041231)/P=file", "OLD(20041231)/S/", "!OLD(20041231)/S/R=old"},
-     "/Y|{d}OLD", {kOld, kKept}, {"OLD/", "OLD/.h=new", "OLD/D/", "OLD/F=new", "OLD/G/", "OLD/P", "OLD/R=new", "OLD/S/", "OLD/S/R=new", "OLD(20041231)/", "OLD(20041231)/.h=old",
+     "/Y|{d}", {kOld, kKept, "Renamed 0 files"}, {"OLD/", "OLD/.h=new", "OLD/D/", "OLD/F=new", "OLD/G/", "OLD/P", "OLD/R=new", "OLD/S/", "OLD/S/R=new", "OLD(20041231)/", "OLD(20041231)/.h=old",
      "OLD(20041231)/D=file", "OLD(20041231)/F/", "OLD(20041231)/FREE=free", "OLD(20041231)/G->F", "OLD(20041231)/P=file", "OLD(20041231)/R=old", "OLD(20041231)/S/", "OLD(20041231)/S/R=old"}, 0,
      "linux"},
     {"a merge with nothing that can move", {"OLD/", "OLD/A=a", "OLD(20041231)/"}, "/Y|{d}OLD", {kOld, kKept}, {"OLD/", "OLD/A=a", "OLD(20041231)/"}, 0, "linux", {"LD_PRELOAD=" HELPER,

@@ -23,7 +23,7 @@ const std::tuple<const char*, const char*, bool> kWildcards[] = {
     {"A.??", "A.BCD", false}, {"A.*", "A", true}, {"A.*", "A.B.C", true}, {".*", "profile", false}, {"X*.*", "XYZ", true}, {"*.TXT.", "A.TXT", true}, {"*.TXT  ", "A.TXT", true},
     {"A*B", "AXXB", true}, {"A*B", "AXXBC", false}, {"?", "", true}, {"", "A", false}, {"*A*A*A*A*A*A*B", "AAAAAAAAAAAAAAAAAAAA", false}, {"\xC3\xA9*", "\xC3\x89T\xC3\x89", true},
     {"?.TXT", "\xC3\x89.TXT", true}, {"\xCE\xB1", "\xCE\x92", false}, {"A", "\xEF\xBC\xA1", false}, {"\xC2\x80", "\x80", false}, {"??", "\xF4\x8F\xBF\xBF", true},
-    {"??", "\xED\x9F\xBF", true}, {"A?B", "AB", false}, {"*.?", ".AB", false},
+    {"??", "\xED\x9F\xBF", true}, {"A?B", "AB", false}, {"*.?", ".AB", false}, {"??", "\xEE\x80\x80", true},
 };
 
 // The Windows command tail: "/Y" and "/?" anywhere in any case, the first "/Y" cut out, then
