@@ -228,6 +228,7 @@ const Row kRows[] = {
     {"a wildcard in a stored name is never acted on", {"X*.TXT=star", "X*(20041231).TXT/", "Q?"}, "/Y|{d}X*.TXT|{d}Q?", {"{d}X*.TXT = X*(20041231).TXT", "Error: Rename failed. Is \"X*.TXT\" in use?",
      "Renamed 0 files", "{d}Q? = Q?(20041231)", "Error: Rename failed. Is \"Q?\" in use?"}, {"Q?", "X*(20041231).TXT/", "X*.TXT=star"}, 0, "linux"},
     {"an entry that cannot be moved", {"A.TXT"}, "{d}A.TXT", {kA, "Error: Rename failed. Is \"A.TXT\" in use?"}, {"A.TXT"}, 0, "linux", {"LD_PRELOAD=" HELPER, "SHIM_EPERM=1"}},
+    {"a file that cannot leave its old name", {"A.TXT=a"}, "{d}A.TXT", {kA, "Error: Rename failed. Is \"A.TXT\" in use?"}, {"A.TXT=a"}, 0, "linux", {"LD_PRELOAD=" HELPER, "SHIM_KEEP=A.TXT"}},
     {"a folder that cannot take its name", {"D/"}, "{d}D", {"{d}D = D(20041231)", "Error: Rename failed. Is \"D\" in use?"}, {"D/"}, 0, "linux", {"LD_PRELOAD=" HELPER, "SHIM_NO_RENAME=1"}},
     // Without a no-replace rename a taken name, even an empty folder's, is never replaced.
     {"no no-replace rename: free names and taken ones", {"A.TXT=a", "D/", "B.TXT=b", "B(20041231).TXT", "E/", "E(20041231)/"}, "{d}", {kA, "{d}D = D(20041231)", "{d}B.TXT = B(20041231).TXT",
