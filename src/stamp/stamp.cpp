@@ -12,8 +12,8 @@ namespace stampix {
 
 bool HasStamp(std::string_view name) {
   for (std::size_t at = name.find('('); at != name.npos; at = name.find('(', at + 1)) {
-    if (name.size() - at >= 10 && IsEightDigits(name.substr(at + 1, 8)) && name[at + 9] == ')')
-      return true;
+    std::string_view stamp = name.substr(at, 10);
+    if (stamp.size() == 10 && IsEightDigits(stamp.substr(1, 8)) && stamp[9] == ')') return true;
   }
   return false;
 }
