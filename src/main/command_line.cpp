@@ -89,7 +89,7 @@ Request ParseArguments(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
     if (switches && argument == "--") {
       switches = false;
-    } else if (switches && UpperCase(argument) == "/Y") {
+    } else if (switches && (argument == "/Y" || argument == "/y")) {
       request.overwrite = OverwriteMode::kOn;
     } else if (switches && (argument == "/?" || argument == "--help")) {
       request.action = Request::Action::kUsage;
