@@ -1,11 +1,13 @@
 #pragma once
-// The program's one door to the operating system. The build links exactly one implementation:
-// platform_win32.cpp (kernel32, ANSI calls) or platform_posix.cpp (Linux). Nothing above this
-// header includes a system header. It lists and acts; what to select, skip or refuse is decided
-// above it.
+// The program's one door to the operating system, in the program's own terms: what both builds
+// provide. The build links exactly one implementation, platform_win32.cpp (kernel32, ANSI calls)
+// or platform_posix.cpp (Linux); what only one build has is declared in platform_win32.h or
+// platform_posix.h, which only that build's code includes. Nothing above this layer includes a
+// system header. It lists and acts; what to select, skip or refuse is decided above it.
 //
-// Failures are silent by design: no call here prints anything or reads an error code for its
-// caller. Callers learn what happened by asking again (does the entry exist, what kind is it).
+// No call here prints anything. A call that can fail returns the system's error code for its
+// caller to report or to ignore (the Windows program judges by asking again: does the entry still
+// exist, what kind is it).
 
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +19,9 @@
 
 namespace platform {
 
+// The system's code for what went wrong (errno on Linux, GetLastError on Windows); 0: nothing.
+using Error = int;
+
 // ---- Conventions of this build ----
 
 // What ends every line written: CR LF on Windows, LF on Linux.
@@ -25,12 +30,13 @@ extern const std::string_view kLineEnd;
 // The separator put between a folder and a name.
 extern const char kPathSeparator;
 
-// Longest path the system takes, counted by TextLength.
+// Longest path the program hands to the system, counted by TextLength. Linux sets none of its
+// own: each call names one entry relative to its folder, and the system says what is too long.
 extern const std::size_t kMaxPath;
 
-// True where the command line comes as one tail to be read by the program's own rules
-// (Windows); false where it comes as separate arguments (Linux).
-extern const bool kOneCommandTail;
+// True where a pattern leaves names that start with a dot alone unless it starts with one, as
+// the shell's patterns do (Linux).
+extern const bool kPatternsSkipDotNames;
 
 // True for a character that ends a folder part: "\", "/" and ":" on Windows, "/" on Linux.
 bool EndsFolderPart(char c);
@@ -39,22 +45,24 @@ bool EndsFolderPart(char c);
 // bytes on Linux.
 std::size_t TextLength(std::string_view text);
 
+// True when the system's calls, given this stored name, act on exactly that entry. Windows reads
+// wildcards, "<", ">", '"', separators and a trailing dot or blank as something else; Linux takes
+// every name as it is.
+bool CanName(std::string_view name);
+
 // ---- Process and console ----
 
-// Console modes and the control handler: Ctrl+C, Ctrl+Break (SIGINT, SIGQUIT), console close
-// (SIGHUP) and a closed pipe (SIGPIPE) do not end the process.
+// Console modes and how the process answers Ctrl+C and its kin (see each build's header).
 void SetUpConsole();
 
 // The command line after the program's name. Windows: one text, the tail exactly as typed after
-// the blanks that follow the name. Linux: the arguments, one text each.
-std::vector<std::string> CommandLine(int argc, char** argv);
+// the blanks that follow the name, or nothing when it holds a character that the code page of
+// the ANSI calls cannot hold. Linux: the arguments, one text each.
+std::optional<std::vector<std::string>> CommandLine(int argc, char** argv);
 
-// Writes the bytes to standard output with one call; failures are ignored. A Windows console
-// gets the characters they stand for, a file or pipe the bytes.
-void WriteOutput(std::string_view bytes);
-
-// The current folder, with a separator at its end only at the root; empty if it cannot be read.
-std::string CurrentFolder();
+// Writes the bytes to standard output with one call. Returns why they could not all be
+// written, or 0. A Windows console gets the characters they stand for, a file or pipe the bytes.
+Error WriteOutput(std::string_view bytes);
 
 [[noreturn]] void ExitProcess(int code);
 
@@ -76,12 +84,12 @@ struct Entry {
   std::uint64_t size = 0;        // bytes
 };
 
-// A folder part, opened once for every call that names an entry in it. On Linux it holds a
-// handle, so that each call spares the walk down the whole path.
+// A folder part, opened once for every call that names an entry in it.
 class Folder {
  public:
-  // `path` is a folder part as the program shows it: it ends with a separator (or, on Windows,
-  // a drive colon). A folder that cannot be opened makes every call on it fail.
+  // `path` is a folder part as the program shows it: empty (Linux: the current folder), or
+  // ending with a separator (or, on Windows, a drive colon). A folder that cannot be opened makes
+  // every call on it fail with the reason it could not be opened.
   explicit Folder(std::string path);
   // The folder `name` inside `parent`; on Linux never reached through a symbolic link.
   Folder(const Folder& parent, std::string_view name);
@@ -90,11 +98,14 @@ class Folder {
   Folder& operator=(const Folder&) = delete;
 
   const std::string& path() const { return path_; }
-  int handle() const { return handle_; }
+
+  // What the build keeps of an open folder; only the implementation knows it.
+  struct State;
+  const State& state() const { return *state_; }
 
  private:
   std::string path_;
-  int handle_;  // Linux: a descriptor of the folder itself; -1 on Windows
+  std::unique_ptr<State> state_;
 };
 
 // Every entry of one folder as the system lists it, "." and ".." included where it reports
@@ -110,31 +121,41 @@ class FolderSearch {
   // The next entry, or nothing when none is left (the search is then closed).
   std::optional<Entry> Next();
 
+  // Why the search ended before its end, or could not start; 0 when it ran to its end.
+  Error error() const;
+
  private:
   struct State;
   std::unique_ptr<State> state_;
 };
 
 // The entry `name` names in the folder, described (on Linux a symbolic link's own details), or
-// nothing if it does not exist. Windows gives the name as stored, which may differ in case.
-std::optional<Entry> Lookup(const Folder& folder, std::string_view name);
+// nothing if it does not exist, with the reason in `why`. Windows gives the name as stored, which
+// may differ in case, and finds nothing for a name it could not name exactly (CanName).
+std::optional<Entry> Lookup(const Folder& folder, std::string_view name, Error* why = nullptr);
 
 // Attribute bits of the entry `name` names in the folder, or nothing if it does not exist.
 std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name);
 
+// True when both names, links followed, lead to one and the same file (device and inode, or
+// volume and file index): replacing one by the other would lose it.
+bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
+              std::string_view other_name);
+
+// True unless the system would refuse to remove the file or link `name` as it stands (Windows:
+// held open by another program without leave to delete it, or denied by its permissions).
+// Linux asks the folder, not the file, and tells only by trying.
+bool CanRemove(const Folder& folder, std::string_view name);
+
 // Renames an entry, also into another folder on the same volume. Never replaces an existing
-// destination. Returns whether the system reported success.
-bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
-               std::string_view new_name);
+// destination.
+Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
+                std::string_view new_name);
 
-// Deletes one file or link (never a folder; on Windows never a read-only file).
-void RemoveFile(const Folder& folder, std::string_view name);
-
-// Linux only, for its folder merge: renames an entry over an existing file or link of the new
-// name in one step (never over a folder), and removes an empty folder.
-void ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
-                  std::string_view new_name);
-void RemoveFolder(const Folder& folder, std::string_view name);
+// Renames an entry over an existing file or link of the new name in one step, so the old one is
+// never gone before the new one has its name. Never over a folder.
+Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
+                   std::string_view new_name);
 
 // ---- Text and time ----
 
@@ -142,22 +163,8 @@ void RemoveFolder(const Folder& folder, std::string_view name);
 // two names compare as the file system's name matching compares them.
 std::u32string FoldCase(std::string_view text);
 
-// The local calendar date of the moment `file_time` (see Entry::last_write) as the system
-// formats the picture "yyyyMMdd", or empty if it cannot be formatted.
+// The local calendar date of the moment `file_time` (see Entry::last_write) as "yyyyMMdd" (more
+// digits past the year 9999), by the zone's rules at that moment; empty if it has none.
 std::string LocalDateText(std::int64_t file_time);
-
-// ---- Other programs (Windows only, for its folder merge) ----
-
-// Longest command line that RunAndWait accepts, counted by TextLength.
-extern const std::size_t kMaxCommandLine;
-
-// Full path of an executable found by its file name in the system's search order, or empty.
-std::string FindOnPath(const std::string& file_name);
-
-// Starts the command line (no shell, no redirection) and waits for it to end. Returns its exit
-// status, or nothing if it could not be started.
-std::optional<std::int32_t> RunAndWait(const std::string& command_line);
-
-void Pause(int milliseconds);
 
 }  // namespace platform

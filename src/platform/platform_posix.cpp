@@ -1,11 +1,13 @@
 // Linux implementation of the platform interface. Paths are bytes with "/" as the only
 // separator; every entry is named relative to an open handle of its folder.
+#include "platform/platform_posix.h"
+
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <locale.h>
 #include <signal.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <uchar.h>
@@ -15,19 +17,26 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-
-#include "platform/platform.h"
+#include <limits>
 
 namespace platform {
 
 const std::string_view kLineEnd = "\n";
 const char kPathSeparator = '/';
-const std::size_t kMaxPath = PATH_MAX - 1;
-const bool kOneCommandTail = false;
+const std::size_t kMaxPath = std::numeric_limits<std::size_t>::max();
+const bool kPatternsSkipDotNames = true;
 
 bool EndsFolderPart(char c) { return c == '/'; }
 
 std::size_t TextLength(std::string_view text) { return text.size(); }
+
+bool CanName(std::string_view) { return true; }
+
+// An open folder: its descriptor, or why it could not be opened.
+struct Folder::State {
+  int handle = -1;
+  Error error = 0;
+};
 
 namespace {
 
@@ -52,59 +61,111 @@ std::uint32_t AttributesOf(const struct stat& st, std::string_view name) {
   return bits;
 }
 
-bool Stat(const Folder& folder, std::string_view name, struct stat& st) {
-  return fstatat(folder.handle(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+// The call's error, or the reason a folder could not be opened, which is the truer one.
+Error Failed(const Folder& folder, const Folder& other) {
+  if (folder.state().error) return folder.state().error;
+  return other.state().error ? other.state().error : errno;
 }
+
+Error Failed(const Folder& folder) { return Failed(folder, folder); }
+
+int Handle(const Folder& folder) { return folder.state().handle; }
+
+bool Stat(const Folder& folder, std::string_view name, struct stat& st, int flags) {
+  return fstatat(Handle(folder), std::string(name).c_str(), &st, flags) == 0;
+}
+
+// Keeps a name for the entry that is to take it, where the system has no rename that refuses
+// to replace: an empty folder for a folder, else an empty file, made only if the name is free.
+// `removal` gets the flag that removes it again.
+Error Placeholder(const Folder& from, const std::string& source, const Folder& to,
+                  const std::string& destination, int& removal) {
+  struct stat st;
+  if (fstatat(Handle(from), source.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Failed(from);
+  removal = S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0;
+  if (removal) return mkdirat(Handle(to), destination.c_str(), 0700) ? Failed(to) : 0;
+  int fd = openat(Handle(to), destination.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) return Failed(to);
+  close(fd);
+  return 0;
+}
+
+// The stop a signal asked for. A signal handler can only leave a mark where the run will look.
+volatile sig_atomic_t stop_signal = 0;
+
+void AskToStop(int signal) { stop_signal = signal; }
 
 }  // namespace
 
 // ---- Process and console ----
 
-// A run must not end half-way, whatever the terminal or the reader of its output does.
+// Ctrl+C, a closed terminal and kill ask the run to stop between two entries; a closed pipe
+// makes the write fail, so that the run learns its reader has gone.
 void SetUpConsole() {
-  for (int sig : {SIGINT, SIGQUIT, SIGHUP, SIGPIPE}) signal(sig, SIG_IGN);
+  struct sigaction ask {};
+  ask.sa_handler = AskToStop;
+  ask.sa_flags = SA_RESTART;
+  sigemptyset(&ask.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &ask, nullptr);
+  signal(SIGPIPE, SIG_IGN);
 }
 
-std::vector<std::string> CommandLine(int argc, char** argv) {
+int StopSignal() { return stop_signal; }
+
+std::optional<std::vector<std::string>> CommandLine(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);
 }
 
-void WriteOutput(std::string_view bytes) {
+namespace {
+
+Error WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    ssize_t n = write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) return n < 0 ? errno : EIO;
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
+  return 0;
 }
 
-std::string CurrentFolder() {
-  std::unique_ptr<char, decltype(&std::free)> folder(getcwd(nullptr, 0), &std::free);
-  return folder ? folder.get() : "";
-}
+}  // namespace
+
+Error WriteOutput(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); }
+
+void WriteError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes); }
+
+std::string ErrorText(Error error) { return strerror(error); }
 
 void ExitProcess(int code) { std::exit(code); }
 
 // ---- Entries ----
 
-Folder::Folder(std::string path)
-    : path_(std::move(path)), handle_(open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+Folder::Folder(std::string path) : path_(std::move(path)), state_(std::make_unique<State>()) {
+  state_->handle = open(path_.empty() ? "." : path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (state_->handle < 0) state_->error = errno;
+}
 
 // O_NOFOLLOW: a link to a folder is an entry of its own, never a way into another tree.
 Folder::Folder(const Folder& parent, std::string_view name)
-    : path_(parent.path() + std::string(name) + kPathSeparator),
-      handle_(openat(parent.handle(), std::string(name).c_str(),
-                     O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {}
+    : path_(parent.path() + std::string(name) + kPathSeparator), state_(std::make_unique<State>()) {
+  state_->handle = openat(Handle(parent), std::string(name).c_str(),
+                          O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (state_->handle < 0) state_->error = Failed(parent);
+}
 
-Folder::~Folder() { close(handle_); }
+Folder::~Folder() {
+  if (state_->handle >= 0) close(state_->handle);
+}
 
 struct FolderSearch::State {
   DIR* dir = nullptr;
+  Error error = 0;
 };
 
 FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State>()) {
-  int fd = openat(folder.handle(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if ((state_->dir = fdopendir(fd)) == nullptr) close(fd);
+  int fd = openat(Handle(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0 && (state_->dir = fdopendir(fd)) == nullptr) close(fd);
+  if (!state_->dir) state_->error = Failed(folder);
 }
 
 FolderSearch::~FolderSearch() {
@@ -113,58 +174,70 @@ FolderSearch::~FolderSearch() {
 
 std::optional<Entry> FolderSearch::Next() {
   if (!state_->dir) return std::nullopt;
+  errno = 0;
   if (const struct dirent* d = readdir(state_->dir)) return Entry{d->d_name};
+  state_->error = errno;
   closedir(state_->dir);
   state_->dir = nullptr;
   return std::nullopt;
 }
 
-std::optional<Entry> Lookup(const Folder& folder, std::string_view name) {
+Error FolderSearch::error() const { return state_->error; }
+
+std::optional<Entry> Lookup(const Folder& folder, std::string_view name, Error* why) {
   struct stat st;
-  if (!Stat(folder, name, st)) return std::nullopt;
+  if (!Stat(folder, name, st, AT_SYMLINK_NOFOLLOW)) {
+    if (why) *why = Failed(folder);
+    return std::nullopt;
+  }
   return Entry{std::string(name), true, AttributesOf(st, name), FileTime(st.st_mtim),
                static_cast<std::uint64_t>(st.st_size)};
 }
 
 std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name) {
   struct stat st;
-  if (!Stat(folder, name, st)) return std::nullopt;
+  if (!Stat(folder, name, st, AT_SYMLINK_NOFOLLOW)) return std::nullopt;
   return AttributesOf(st, name);
 }
 
-bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
-               std::string_view new_name) {
+bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
+              std::string_view other_name) {
+  struct stat a, b;
+  return Stat(folder, name, a, 0) && Stat(other, other_name, b, 0) && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
+}
+
+bool CanRemove(const Folder&, std::string_view) { return true; }
+
+Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
+                std::string_view new_name) {
   const std::string source(name), destination(new_name);
-  if (renameat2(from.handle(), source.c_str(), to.handle(), destination.c_str(),
-                RENAME_NOREPLACE) == 0)
-    return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-  // A file system without RENAME_NOREPLACE. A hard link cannot replace anything either.
-  if (linkat(from.handle(), source.c_str(), to.handle(), destination.c_str(), 0) == 0) {
-    if (unlinkat(from.handle(), source.c_str(), 0) == 0) return true;
-    unlinkat(to.handle(), destination.c_str(), 0);  // one name, as before
-    return false;
-  }
-  // A folder cannot be linked: it takes the name of an empty folder made for it here, which
-  // another program could swap for an empty folder of its own only by removing it in the instant
-  // before the rename; a folder with anything in it is never replaced.
-  if (mkdirat(to.handle(), destination.c_str(), 0700) != 0) return false;
-  if (renameat(from.handle(), source.c_str(), to.handle(), destination.c_str()) == 0) return true;
-  unlinkat(to.handle(), destination.c_str(), AT_REMOVEDIR);
-  return false;
+  if (renameat2(Handle(from), source.c_str(), Handle(to), destination.c_str(), RENAME_NOREPLACE) ==
+      0)
+    return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return Failed(from, to);
+  // No rename that refuses to replace here (exFAT or NTFS through FUSE, for one). Another
+  // program could still remove the placeholder and put an entry of its own in its place in the
+  // instant before the rename, which would then replace it; an entry that held the name before
+  // is never replaced.
+  int removal = 0;
+  if (Error error = Placeholder(from, source, to, destination, removal)) return error;
+  if (renameat(Handle(from), source.c_str(), Handle(to), destination.c_str()) == 0) return 0;
+  Error error = errno;
+  unlinkat(Handle(to), destination.c_str(), removal);
+  return error;
 }
 
-void RemoveFile(const Folder& folder, std::string_view name) {
-  unlinkat(folder.handle(), std::string(name).c_str(), 0);
+Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
+                   std::string_view new_name) {
+  if (renameat(Handle(from), std::string(name).c_str(), Handle(to),
+               std::string(new_name).c_str()) == 0)
+    return 0;
+  return Failed(from, to);
 }
 
-void ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
-                  std::string_view new_name) {
-  renameat(from.handle(), std::string(name).c_str(), to.handle(), std::string(new_name).c_str());
-}
-
-void RemoveFolder(const Folder& folder, std::string_view name) {
-  unlinkat(folder.handle(), std::string(name).c_str(), AT_REMOVEDIR);
+Error RemoveFolder(const Folder& folder, std::string_view name) {
+  return unlinkat(Handle(folder), std::string(name).c_str(), AT_REMOVEDIR) ? Failed(folder) : 0;
 }
 
 // ---- Text and time ----
@@ -178,7 +251,7 @@ locale_t Utf8Locale() {
 
 // One character at the front of `text`, and how many bytes it took. A byte that does not start
 // a valid UTF-8 sequence stands for itself, shifted into the surrogate range, so that it can
-// equal no real character. The C library also decodes surrogates and values past Unicode's
+// equal no real character. The C library refuses surrogates but decodes values past Unicode's
 // end, which are no characters either.
 char32_t Decode(std::string_view text, std::size_t& length) {
   unsigned char byte = static_cast<unsigned char>(text[0]);
@@ -187,7 +260,7 @@ char32_t Decode(std::string_view text, std::size_t& length) {
   char32_t c;
   mbstate_t state{};
   std::size_t n = mbrtoc32(&c, text.data(), text.size(), &state);
-  if (n > text.size() || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return 0xDC00 + byte;
+  if (n > text.size() || c > 0x10FFFF) return 0xDC00 + byte;
   length = n;
   return c;
 }
@@ -204,14 +277,16 @@ std::u32string FoldCase(std::string_view text) {
   return out;
 }
 
+// The year with four digits at least: the year 999 is 0999. Before the year 1 there is none.
 std::string LocalDateText(std::int64_t file_time) {
   std::int64_t seconds = file_time / kTicksPerSecond - (file_time % kTicksPerSecond < 0);
   time_t t = static_cast<time_t>(seconds - kEpochGap);
   struct tm local;
-  char text[sizeof "YYYYMMDD"];  // a date that needs more is no stamp
-  if (localtime_r(&t, &local) == nullptr) return {};
-  std::size_t n = strftime(text, sizeof text, "%Y%m%d", &local);
-  return std::string(text, n);
+  if (localtime_r(&t, &local) == nullptr || local.tm_year < 1 - 1900) return {};
+  char text[32];
+  int n = snprintf(text, sizeof text, "%04lld%02d%02d", local.tm_year + 1900LL, local.tm_mon + 1,
+                   local.tm_mday);
+  return std::string(text, static_cast<std::size_t>(n));
 }
 
 }  // namespace platform

@@ -1,9 +1,10 @@
 // Windows implementation of the platform interface: kernel32's ANSI calls. With the program's
-// manifest the ANSI code page is UTF-8, so every stored name reaches the program unchanged.
+// manifest the ANSI code page is UTF-8, so every stored name reaches the program unchanged; where
+// Windows ignores the manifest, names the code page cannot hold are refused rather than guessed.
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "platform/platform_win32.h"
 
-#include "platform/platform.h"
+#include <windows.h>
 
 // The MinGW start-up code would otherwise expand wildcards in argv, scanning the folder of a
 // pattern once before the program even starts. The program reads its own command line.
@@ -16,10 +17,23 @@ namespace platform {
 const std::string_view kLineEnd = "\r\n";
 const char kPathSeparator = '\\';
 const std::size_t kMaxPath = 256;
-const bool kOneCommandTail = true;
+const bool kPatternsSkipDotNames = false;
 const std::size_t kMaxCommandLine = 256;
 
 bool EndsFolderPart(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+// The path rules strip a trailing dot or blank, and read the rest as patterns, separators or a
+// stream name; the system's "?" also stands for a character the code page cannot hold.
+bool CanName(std::string_view name) {
+  constexpr std::string_view kOtherMeaning = "\"*/:<>?\\|";
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+  for (char c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || kOtherMeaning.find(c) != kOtherMeaning.npos)
+      return false;
+  return true;
+}
+
+struct Folder::State {};
 
 namespace {
 
@@ -47,6 +61,8 @@ class QuietErrors {
   UINT previous_;
 };
 
+Error LastError() { return static_cast<Error>(GetLastError()); }
+
 BOOL WINAPI IgnoreBreaks(DWORD event) {
   return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
 }
@@ -64,6 +80,21 @@ HANDLE OutputHandle() {
   return GetStdHandle(STD_OUTPUT_HANDLE);
 }
 
+// The command line after the program's name and the blanks that follow it. A name whose quote
+// never closes takes the whole line: there is no tail to guess at.
+template <typename Char>
+std::basic_string_view<Char> Tail(std::basic_string_view<Char> line) {
+  std::size_t i = 0;
+  if (!line.empty() && line[0] == '"') {
+    std::size_t close = line.find('"', 1);
+    i = close == line.npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && static_cast<unsigned>(line[i]) > 0x20) ++i;
+  }
+  while (i < line.size() && line[i] == ' ') ++i;
+  return line.substr(i);
+}
+
 // The attribute bits the program reads: read-only, hidden, system, volume label, folder.
 constexpr DWORD kKnownAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kFolder;
 
@@ -76,9 +107,46 @@ Entry Described(const WIN32_FIND_DATAA& found) {
                static_cast<std::int64_t>(time), Join(found.nFileSizeHigh, found.nFileSizeLow)};
 }
 
+std::string PathOf(const Folder& folder, std::string_view name) {
+  return folder.path() + std::string(name);
+}
+
+// The entry itself, links followed, for reading or for its identity; folders need backup
+// semantics to be opened at all.
+HANDLE Open(const std::string& path, DWORD access, DWORD share) {
+  QuietErrors quiet;
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The volume and file index of what the path leads to, links followed.
+std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {
+  HANDLE handle = Open(path, 0, kShareAll);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  return known ? std::optional(info) : std::nullopt;
+}
+
 }  // namespace
 
 std::size_t TextLength(std::string_view text) { return Widen(text).size(); }
+
+std::optional<std::string> InCodePage(std::wstring_view text, unsigned code_page) {
+  int size = static_cast<int>(text.size());
+  if (size == 0) return std::string();
+  BOOL lossy = FALSE;
+  DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL* check = code_page == CP_UTF8 ? nullptr : &lossy;
+  int length = WideCharToMultiByte(code_page, flags, text.data(), size, nullptr, 0, nullptr, check);
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(code_page, flags, text.data(), size, narrow.data(), length, nullptr, check);
+  if (length == 0 || lossy) return std::nullopt;
+  return narrow;
+}
 
 // ---- Process and console ----
 
@@ -92,33 +160,30 @@ void SetUpConsole() {
   SetConsoleCtrlHandler(IgnoreBreaks, TRUE);
 }
 
-std::vector<std::string> CommandLine(int, char**) {
-  std::string_view line = GetCommandLineA();
-  std::size_t i = 0;
-  if (!line.empty() && line[0] == '"') {
-    // A name whose quote never closes takes the whole line: there is no tail to guess at.
-    std::size_t close = line.find('"', 1);
-    i = close == line.npos ? line.size() : close + 1;
-  } else {
-    while (i < line.size() && static_cast<unsigned char>(line[i]) > 0x20) ++i;
-  }
-  while (i < line.size() && line[i] == ' ') ++i;
-  return {std::string(line.substr(i))};
+// Where the ANSI code page is not UTF-8, the narrow command line already holds "?" for every
+// character the code page lacks, and "?" is a wildcard: the tail is read in UTF-16 instead.
+std::optional<std::vector<std::string>> CommandLine(int, char**) {
+  if (GetACP() == CP_UTF8) return std::vector{std::string(Tail<char>(GetCommandLineA()))};
+  std::optional<std::string> tail = InCodePage(Tail<wchar_t>(GetCommandLineW()), GetACP());
+  if (!tail) return std::nullopt;
+  return std::vector{*tail};
 }
 
 // A console shows text by its own output code page, not the program's: it gets the characters.
 // A file or pipe gets the bytes as they are.
-void WriteOutput(std::string_view bytes) {
+Error WriteOutput(std::string_view bytes) {
   static const HANDLE out = OutputHandle();
   static const bool console = IsConsole(out);
   QuietErrors quiet;
-  DWORD written;
-  if (console) {
-    std::wstring wide = Widen(bytes);
-    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-  } else {
-    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
+  DWORD written = 0;
+  std::wstring wide = console ? Widen(bytes) : std::wstring();
+  bool whole =
+      console
+          ? WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+                written == wide.size()
+          : WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                written == bytes.size();
+  return whole ? 0 : LastError() ? LastError() : ERROR_WRITE_FAULT;
 }
 
 std::string CurrentFolder() {
@@ -135,10 +200,10 @@ void ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 // ---- Entries ----
 
-Folder::Folder(std::string path) : path_(std::move(path)), handle_(-1) {}
+Folder::Folder(std::string path) : path_(std::move(path)), state_(std::make_unique<State>()) {}
 
 Folder::Folder(const Folder& parent, std::string_view name)
-    : path_(parent.path() + std::string(name) + kPathSeparator), handle_(-1) {}
+    : path_(PathOf(parent, name) + kPathSeparator), state_(std::make_unique<State>()) {}
 
 Folder::~Folder() = default;
 
@@ -146,6 +211,7 @@ struct FolderSearch::State {
   HANDLE handle = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAA found{};
   bool pending = false;  // `found` holds an entry not yet handed out
+  Error error = 0;
 };
 
 FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State>()) {
@@ -153,6 +219,7 @@ FolderSearch::FolderSearch(const Folder& folder) : state_(std::make_unique<State
   QuietErrors quiet;
   state_->handle = FindFirstFileA(search.c_str(), &state_->found);
   state_->pending = state_->handle != INVALID_HANDLE_VALUE;
+  if (!state_->pending) state_->error = LastError();
 }
 
 FolderSearch::~FolderSearch() {
@@ -164,6 +231,7 @@ std::optional<Entry> FolderSearch::Next() {
   if (!state_->pending) {
     QuietErrors quiet;
     state_->pending = FindNextFileA(state_->handle, &state_->found);
+    if (!state_->pending && GetLastError() != ERROR_NO_MORE_FILES) state_->error = LastError();
   }
   if (state_->pending) {
     state_->pending = false;
@@ -174,36 +242,88 @@ std::optional<Entry> FolderSearch::Next() {
   return std::nullopt;
 }
 
-std::optional<Entry> Lookup(const Folder& folder, std::string_view name) {
-  const std::string path = folder.path() + std::string(name);
+Error FolderSearch::error() const { return state_->error; }
+
+// The search would read a name it cannot name exactly as a pattern or as another name.
+std::optional<Entry> Lookup(const Folder& folder, std::string_view name, Error* why) {
+  if (why) *why = ERROR_FILE_NOT_FOUND;
+  if (!CanName(name)) return std::nullopt;
   WIN32_FIND_DATAA found;
   QuietErrors quiet;
-  HANDLE handle = FindFirstFileA(path.c_str(), &found);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  HANDLE handle = FindFirstFileA(PathOf(folder, name).c_str(), &found);
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (why) *why = LastError();
+    return std::nullopt;
+  }
   FindClose(handle);
   return Described(found);
 }
 
 std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name) {
-  const std::string path = folder.path() + std::string(name);
   QuietErrors quiet;
-  DWORD bits = GetFileAttributesA(path.c_str());
+  DWORD bits = GetFileAttributesA(PathOf(folder, name).c_str());
   if (bits == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return bits & kKnownAttributes;
 }
 
-bool MoveEntry(const Folder& from, std::string_view name, const Folder& to,
-               std::string_view new_name) {
-  const std::string source = from.path() + std::string(name);
-  const std::string destination = to.path() + std::string(new_name);
-  QuietErrors quiet;
-  return MoveFileA(source.c_str(), destination.c_str()) != 0;
+bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
+              std::string_view other_name) {
+  std::optional<BY_HANDLE_FILE_INFORMATION> a = Identity(PathOf(folder, name));
+  std::optional<BY_HANDLE_FILE_INFORMATION> b = Identity(PathOf(other, other_name));
+  return a && b && a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
+         a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
 }
 
-void RemoveFile(const Folder& folder, std::string_view name) {
-  const std::string path = folder.path() + std::string(name);
+// Opening it for deletion is refused exactly when deleting it would be, and deletes nothing.
+bool CanRemove(const Folder& folder, std::string_view name) {
   QuietErrors quiet;
-  DeleteFileA(path.c_str());
+  HANDLE handle = CreateFileA(PathOf(folder, name).c_str(), DELETE, kShareAll, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
+}
+
+Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
+                std::string_view new_name) {
+  QuietErrors quiet;
+  if (MoveFileA(PathOf(from, name).c_str(), PathOf(to, new_name).c_str())) return 0;
+  return LastError();
+}
+
+Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
+                   std::string_view new_name) {
+  QuietErrors quiet;
+  if (MoveFileExA(PathOf(from, name).c_str(), PathOf(to, new_name).c_str(),
+                  MOVEFILE_REPLACE_EXISTING))
+    return 0;
+  return LastError();
+}
+
+namespace {
+
+bool SameBytes(HANDLE a, HANDLE b) {
+  static constexpr DWORD kChunk = 1 << 16;
+  std::string x(kChunk, '\0'), y(kChunk, '\0');
+  for (DWORD nx = 0, ny = 0;;) {
+    if (!ReadFile(a, x.data(), kChunk, &nx, nullptr) ||
+        !ReadFile(b, y.data(), kChunk, &ny, nullptr) || x.compare(0, nx, y, 0, ny) != 0)
+      return false;
+    if (nx == 0) return true;
+  }
+}
+
+}  // namespace
+
+bool SameContent(const Folder& folder, std::string_view name, const Folder& other,
+                 std::string_view other_name) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE a = Open(PathOf(folder, name), GENERIC_READ, share);
+  HANDLE b = Open(PathOf(other, other_name), GENERIC_READ, share);
+  bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE && SameBytes(a, b);
+  for (HANDLE h : {a, b})
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return same;
 }
 
 // ---- Text and time ----
@@ -214,21 +334,43 @@ std::u32string FoldCase(std::string_view text) {
   return std::u32string(wide.begin(), wide.end());
 }
 
+// The zone's rules of the entry's own year where Windows keeps them (a file of March 2006 in New
+// York takes the rules of 2006, not today's), else today's.
 std::string LocalDateText(std::int64_t file_time) {
   ULARGE_INTEGER ticks;
   ticks.QuadPart = static_cast<ULONGLONG>(file_time);
   FILETIME utc_time{ticks.LowPart, ticks.HighPart};
   SYSTEMTIME utc, local;
-  // The zone's rules at that moment, so a file keeps its date whatever the season now.
-  if (!FileTimeToSystemTime(&utc_time, &utc) ||
-      !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
-    return {};
+  TIME_ZONE_INFORMATION zone;
+  if (!FileTimeToSystemTime(&utc_time, &utc)) return {};
+  const bool yearly = GetTimeZoneInformationForYear(utc.wYear, nullptr, &zone);
+  if (!SystemTimeToTzSpecificLocalTime(yearly ? &zone : nullptr, &utc, &local)) return {};
   char text[36];
   int n = GetDateFormatA(0, 0, &local, "yyyyMMdd", text, sizeof text);
   return n > 0 ? std::string(text, static_cast<std::size_t>(n - 1)) : std::string();
 }
 
 // ---- Other programs ----
+
+namespace {
+
+// The command line as a process of its own, hidden, sharing the program's console and nothing
+// else.
+std::optional<PROCESS_INFORMATION> Start(const std::string& command_line) {
+  std::string writable = command_line;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  QuietErrors quiet;
+  if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &startup, &process))
+    return std::nullopt;
+  return process;
+}
+
+}  // namespace
 
 std::string FindOnPath(const std::string& file_name) {
   char path[MAX_PATH + 1];
@@ -239,23 +381,13 @@ std::string FindOnPath(const std::string& file_name) {
 }
 
 std::optional<std::int32_t> RunAndWait(const std::string& command_line) {
-  std::string writable = command_line;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION process{};
-  {
-    QuietErrors quiet;
-    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &process))
-      return std::nullopt;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  std::optional<PROCESS_INFORMATION> process = Start(command_line);
+  if (!process) return std::nullopt;
+  WaitForSingleObject(process->hProcess, INFINITE);
   DWORD status = 0;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  GetExitCodeProcess(process->hProcess, &status);
+  CloseHandle(process->hProcess);
+  CloseHandle(process->hThread);
   return static_cast<std::int32_t>(status);
 }
 

@@ -1,0 +1,37 @@
+#pragma once
+// What only the Windows build has: the current folder that a lone name is looked for in, the
+// external tools of its folder merge and the byte-for-byte check of what they copied, and the
+// command tail in the code page of the ANSI calls. Only Windows code includes this header.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// The current folder, with a separator at its end only at the root; empty if it cannot be read.
+std::string CurrentFolder();
+
+// Longest command line that RunAndWait accepts, counted by TextLength.
+extern const std::size_t kMaxCommandLine;
+
+// Full path of an executable found by its file name in the system's search order, or empty.
+std::string FindOnPath(const std::string& file_name);
+
+// Starts the command line (no shell, no redirection) and waits for it to end. Returns its exit
+// status, or nothing if it could not be started.
+std::optional<std::int32_t> RunAndWait(const std::string& command_line);
+
+void Pause(int milliseconds);
+
+// True when the two files hold the same bytes; false when either cannot be read.
+bool SameContent(const Folder& folder, std::string_view name, const Folder& other,
+                 std::string_view other_name);
+
+// The UTF-16 text in the code page `code_page`, or nothing when a character has no exact
+// counterpart there (no best-fit stand-ins: "∞" must not become "8").
+std::optional<std::string> InCodePage(std::wstring_view text, unsigned code_page);
+
+}  // namespace platform
