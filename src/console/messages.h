@@ -1,25 +1,24 @@
 #pragma once
-// Every line the program writes besides the usage text and the lines about the Windows
-// build's external tools, in one place.
+// The program's message catalogue: every text it writes. The texts both builds write are here;
+// each build's own are in messages_win32.h (the Windows program's, byte for byte as it has always
+// written them) or messages_posix.h (the Linux program's), which only that build's code includes.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 namespace stampix::msg {
 
-inline constexpr std::string_view kWildcardsInPath = "Error: Wildcards not allowed in path.";
-inline constexpr std::string_view kNoCurrentFolder = "Error: The current folder cannot be read.";
+// The parts joined with nothing between them.
+std::string Join(std::initializer_list<std::string_view> parts);
 
-std::string FileNotFound(std::string_view search);
-std::string Announce(std::string_view folder, std::string_view name, std::string_view new_name);
+// The first line of the usage text: the program's name and version.
+std::string VersionLine();
+
+// A rename that was made: its path, " = " and the new name.
+std::string Announce(std::string_view source, std::string_view new_name);
+
+// The end of a pass that listed more than one entry.
 std::string RenamedCount(std::int32_t count);
-std::string PathTooLong(std::string_view path);
-
-std::string FileToFolder(std::string_view destination);
-std::string FolderToFile(std::string_view destination);
-std::string Skipped(std::string_view source_name, std::string_view destination_name);
-std::string CannotRemove(std::string_view destination_name);
-std::string RenameFailed(std::string_view source_name);
-std::string NotAllMerged(std::string_view source_name);
 
 }  // namespace stampix::msg

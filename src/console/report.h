@@ -1,0 +1,87 @@
+#pragma once
+// How a run tells what became of its command line and of each entry: which lines, on which
+// stream, and the exit code. The build chooses the way: report_win32.cpp (the Windows program's
+// texts, all on standard output, each rename announced before it is tried) or report_posix.cpp
+// (standard output the record of what changed, skips and failures on standard error with the
+// system's reason). The pass and the rename only say what happened.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "request/request.h"
+
+namespace stampix {
+
+// Why an operand is refused before anything is looked up.
+enum class Refusal {
+  kNone,
+  kWildcardsInPath,  // Windows: "*" or "?" in the folder part
+  kNoCurrentFolder,  // Windows: a lone name, and the current folder cannot be read
+  kEmpty,            // Linux: an empty operand
+  kNoName,           // Linux: ".", ".." or "/", which name no entry of their own
+};
+
+// What became of one entry.
+enum class Outcome {
+  kRenamed,           // renamed or merged, or in a preview it would be
+  kGone,              // it was no longer there when its turn came
+  kTaken,             // skipped: the new name is taken and "/Y" is off
+  kSameFile,          // skipped: "/Y" would replace a file by another name of itself
+  kFileToFolder,      // a file would take a folder's name
+  kFolderToFile,      // a folder would take a file's name
+  kCannotReplace,     // "/Y": the entry of the new name may not be replaced
+  kCannotName,        // the system's calls cannot name the entry exactly
+  kSourceTooLong,     // its path is longer than the system takes
+  kTooLong,           // the path it would get is longer than the system takes
+  kCannotRename,      // the system refused the rename
+  kTooDeep,           // a merge: folders nested deeper than it goes
+  kNotAllMerged,      // a folder merge left entries behind, so the source was kept
+  kMergedNotRemoved,  // a folder merge moved everything, but the emptied source stayed
+  kMergeStopped,      // a folder merge stopped; its own lines say why
+};
+
+// One rename as lines show it: whole paths, the folder part as the program was given it.
+struct Names {
+  std::string source;
+  std::string destination;
+  std::string_view new_name;  // the name that `destination` ends with
+};
+
+class Report {
+ public:
+  explicit Report(const Choices& choices) : choices_(choices) {}
+
+  void Usage();
+  void Version();
+  // A command line that cannot be taken at all; `argument` is the part that is not understood
+  // (empty: a character the code page cannot hold). Returns the exit code.
+  int NotUnderstood(std::string_view argument);
+  void Refused(Refusal refusal, std::string_view operand);
+  // `search` selects nothing; `why` is the system's reason, 0 when a pattern matches nothing.
+  void NotFound(std::string_view search, platform::Error why);
+  void SearchTooLong(std::string_view search);
+
+  // Before the rename is tried.
+  void Planned(const Names& names);
+  // After: what became of it. `why` is the system's reason, where it gave one.
+  void Told(const Names& names, Outcome outcome, platform::Error why = 0);
+  // The end of a pass that listed more than one entry.
+  void Count(std::int32_t renamed);
+
+  // True when no further entry may be begun: a stop was asked for, or the record of what
+  // changed could not be written.
+  bool ShouldStop() const;
+  // The exit code of the process, given the worst code of the passes.
+  int Finish(int code);
+
+ private:
+  // Writes one line of the record of what changed.
+  void Record(std::string_view line);
+
+  Choices choices_;
+  bool failed_ = false;              // an entry failed (an operand's failure is in the code)
+  platform::Error output_lost_ = 0;  // why a line of the record could not be written
+};
+
+}  // namespace stampix

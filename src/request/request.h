@@ -1,0 +1,31 @@
+#pragma once
+// What one run is asked to do, as its command line says it. The choices travel by value from the
+// front end down to the pass and the rename, so that no layer keeps one of its own.
+#include <string>
+#include <vector>
+
+namespace stampix {
+
+// "/Y": an existing destination file is replaced and an existing destination folder takes in
+// the source folder's tree.
+enum class OverwriteMode { kOff, kOn };
+
+// What every entry of a run is judged by.
+struct Choices {
+  OverwriteMode overwrite = OverwriteMode::kOff;
+  bool dry_run = false;  // Linux "-n": every entry judged as a real run would, nothing changed
+
+  bool operator==(const Choices&) const = default;
+};
+
+struct Request {
+  enum class Action { kStamp, kUsage, kVersion, kRefuse };
+  Action action = Action::kStamp;
+  Choices choices = {};
+  std::vector<std::string> operands = {};  // as given; none with kStamp: the current folder
+  std::string refused = {};                // kRefuse: the argument that is not understood
+
+  bool operator==(const Request&) const = default;
+};
+
+}  // namespace stampix
