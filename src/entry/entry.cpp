@@ -1,4 +1,4 @@
-// Listings, existence and kind, and date stamps of entries.
+// Listings, existence and kind, and dates of entries.
 #include "entry/entry.h"
 
 #include <utility>
@@ -14,18 +14,19 @@ bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
 }  // namespace
 
 Listing::Listing(const platform::Folder& folder, std::string_view name) {
-  if (!HasWildcard(name)) {
-    pending_ = platform::Lookup(folder, name);
-    return;
-  }
-  pattern_.emplace(name);
+  if (IsDotEntry(name)) return;
+  if (!name.empty()) pending_ = platform::Lookup(folder, name, &error_);
+  if (pending_ || (!name.empty() && !HasWildcard(name))) return;
+  pattern_.emplace(name.empty() ? "*.*" : name);
+  skip_dot_names_ = platform::kPatternsSkipDotNames && !name.starts_with('.');
   search_.emplace(folder);
 }
 
 std::optional<platform::Entry> Listing::NextSelected() {
   if (pending_ || !search_) return std::exchange(pending_, std::nullopt);
   while (std::optional<platform::Entry> entry = search_->Next())
-    if (pattern_->Matches(entry->name)) return entry;
+    if (!(skip_dot_names_ && entry->name.starts_with('.')) && pattern_->Matches(entry->name))
+      return entry;
   return std::nullopt;
 }
 
@@ -40,13 +41,21 @@ bool Listing::SelectsAny() {
   return pending_.has_value();
 }
 
-bool EntryExists(const platform::Folder& folder, std::string_view name) {
-  return Listing(folder, name).SelectsAny();
+platform::Error Listing::error() const { return search_ ? search_->error() : error_; }
+
+std::optional<std::vector<platform::Entry>> FolderEntries(const platform::Folder& folder,
+                                                          platform::Error& why) {
+  platform::FolderSearch search(folder);
+  std::vector<platform::Entry> entries;
+  while (std::optional<platform::Entry> entry = search.Next())
+    if (!IsDotEntry(entry->name)) entries.push_back(std::move(*entry));
+  why = search.error();
+  if (why) return std::nullopt;
+  return entries;
 }
 
-bool IsFile(const platform::Folder& folder, std::string_view name) {
-  std::optional<platform::Entry> entry = platform::Lookup(folder, name);
-  return entry && !(entry->attributes & (platform::kFolder | platform::kVolumeLabel));
+bool Exists(const platform::Folder& folder, std::string_view name) {
+  return platform::Attributes(folder, name).has_value();
 }
 
 bool IsFolder(const platform::Folder& folder, std::string_view name) {
@@ -54,20 +63,11 @@ bool IsFolder(const platform::Folder& folder, std::string_view name) {
   return bits && (*bits & platform::kFolder);
 }
 
-bool IsEightDigits(std::string_view text) {
-  if (text.size() != 8) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-std::string DateStamp(const platform::Folder& folder, const platform::Entry& entry) {
+std::string LocalDate(const platform::Folder& folder, const platform::Entry& entry) {
   // Windows lists an entry with its date; Linux pays one look-up for it, and only here.
   std::optional<platform::Entry> described =
       entry.described ? entry : platform::Lookup(folder, entry.name);
-  if (!described) return {};
-  std::string date = platform::LocalDateText(described->last_write);
-  return IsEightDigits(date) ? "(" + date + ")" : std::string();
+  return described ? platform::LocalDateText(described->last_write) : std::string();
 }
 
 }  // namespace stampix

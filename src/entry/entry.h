@@ -1,18 +1,21 @@
 #pragma once
 // What the pass and the rename ask of the file system, in the program's terms: the entries a
-// name selects, whether an entry exists and of what kind, and the date stamp it should get.
+// name selects, whether an entry exists and of what kind, and the date it was last written.
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "entry/wildcard.h"
 #include "platform/platform.h"
 
 namespace stampix {
 
-// The entries that a name selects in one folder, read one at a time from a live search: a plain
-// name selects that entry, a pattern every entry whose long name matches it (never one through
-// its legacy short name).
+// The entries that a name selects in one folder, read one at a time from a live search. A name
+// selects the entry it names; a name that names none and holds "*" or "?" is a pattern and
+// selects every entry whose long name matches it (never one through its legacy short name; on
+// Linux a name that starts with a dot only if the pattern does); an empty name selects every
+// entry ("*.*"). "." and ".." select nothing.
 class Listing {
  public:
   Listing(const platform::Folder& folder, std::string_view name);
@@ -25,28 +28,32 @@ class Listing {
   // stays for Next.
   bool SelectsAny();
 
+  // Why nothing could be selected, or 0 for a pattern that matches nothing.
+  platform::Error error() const;
+
  private:
   std::optional<platform::Entry> NextSelected();
 
   std::optional<platform::Entry> pending_;  // selected, not yet handed out
   std::optional<WildcardPattern> pattern_;
   std::optional<platform::FolderSearch> search_;
+  bool skip_dot_names_ = false;
+  platform::Error error_ = 0;
 };
 
-// True when `name` (a plain name or a pattern) selects at least one entry in the folder.
-bool EntryExists(const platform::Folder& folder, std::string_view name);
+// Every entry of the folder but "." and "..", or nothing when the folder cannot be read whole,
+// with the system's reason in `why`.
+std::optional<std::vector<platform::Entry>> FolderEntries(const platform::Folder& folder,
+                                                          platform::Error& why);
 
-// True when the entry is a file (not a folder or volume label); false when it is missing.
-bool IsFile(const platform::Folder& folder, std::string_view name);
+// True when the entry `name` exists; the name is never a pattern.
+bool Exists(const platform::Folder& folder, std::string_view name);
 
 // True when the entry is a folder; false when it is missing.
 bool IsFolder(const platform::Folder& folder, std::string_view name);
 
-// True for eight characters "0" to "9": the date of a stamp.
-bool IsEightDigits(std::string_view text);
-
-// "(" + the local date of the entry's last write as YYYYMMDD + ")", or empty when the entry is
-// gone or its date does not fit in eight digits.
-std::string DateStamp(const platform::Folder& folder, const platform::Entry& entry);
+// The local date of the entry's last write as "yyyyMMdd" (other lengths past the year 9999), or
+// empty when the entry is gone or its moment has no date.
+std::string LocalDate(const platform::Folder& folder, const platform::Entry& entry);
 
 }  // namespace stampix

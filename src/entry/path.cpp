@@ -8,9 +8,7 @@ namespace stampix {
 PathParts SplitPath(std::string_view path) {
   std::size_t end = path.size();
   while (end > 0 && !platform::EndsFolderPart(path[end - 1])) --end;
-  const char separators[] = {platform::kPathSeparator, '/', '\0'};
-  std::size_t last = path.find_last_of(separators);
-  return {path.substr(0, end), path.substr(end), last == path.npos ? path : path.substr(last + 1)};
+  return {path.substr(0, end), path.substr(end)};
 }
 
 bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != text.npos; }

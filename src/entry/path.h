@@ -8,7 +8,6 @@ namespace stampix {
 struct PathParts {
   std::string_view folder;  // up to its last folder separator (or, on Windows, drive colon)
   std::string_view name;    // the rest, possibly empty, possibly a pattern
-  std::string_view shown;   // how messages name the entry: the text after the last "\" or "/"
 };
 
 PathParts SplitPath(std::string_view path);

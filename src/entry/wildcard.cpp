@@ -25,7 +25,7 @@ void FollowEmpty(std::u32string_view compiled, std::u32string_view name, std::si
     char32_t c = compiled[p];
     if (c == U'*' || c == kDosStar || (c == kDosQm && (at_end || at_dot)) ||
         (c == kDosDot && at_end))
-      states[p + 1] = 1;
+      states[p + 1] = true;
   }
 }
 
@@ -36,8 +36,8 @@ void TakeChar(std::u32string_view compiled, std::u32string_view name, std::size_
   for (std::size_t p = 0; p < compiled.size(); ++p) {
     if (!states[p]) continue;
     char32_t c = compiled[p];
-    if (c == U'*' || (c == kDosStar && at != last_dot)) next[p] = 1;
-    if ((c == kDosQm && n != U'.') || (c == kDosDot && n == U'.') || c == n) next[p + 1] = 1;
+    if (c == U'*' || (c == kDosStar && at != last_dot)) next[p] = true;
+    if ((c == kDosQm && n != U'.') || (c == kDosDot && n == U'.') || c == n) next[p + 1] = true;
   }
 }
 
@@ -46,7 +46,6 @@ void TakeChar(std::u32string_view compiled, std::u32string_view name, std::size_
 std::u32string CompilePattern(std::u32string p) {
   bool ends_in_dot = !p.empty() && p.back() == U'.';
   while (!p.empty() && (p.back() == U'.' || p.back() == U' ')) p.pop_back();
-  if (p == U"*.*" && !ends_in_dot) return U"*";
   for (std::size_t i = 0; i < p.size(); ++i) {
     if (i > 0 && p[i] == U'.' && p[i - 1] == U'*') p[i - 1] = kDosStar;
     if (p[i] == U'?' || p[i] == U'*') {
@@ -63,16 +62,17 @@ std::u32string CompilePattern(std::u32string p) {
 
 bool MatchCompiled(std::u32string_view compiled, std::u32string_view name) {
   std::size_t last_dot = name.rfind(U'.');
-  std::vector<char> states(compiled.size() + 1, 0), next(compiled.size() + 1, 0);
-  states[0] = 1;
+  // Flags in chars: a vector<bool> would pack them into bits, slower to read and write.
+  std::vector<char> states(compiled.size() + 1, false), next(compiled.size() + 1, false);
+  states[0] = true;
   for (std::size_t at = 0; at < name.size(); ++at) {
     FollowEmpty(compiled, name, at, states);
-    std::fill(next.begin(), next.end(), 0);
+    std::fill(next.begin(), next.end(), false);
     TakeChar(compiled, name, at, last_dot, states, next);
     states.swap(next);
   }
   FollowEmpty(compiled, name, name.size(), states);
-  return states[compiled.size()] != 0;
+  return states[compiled.size()];
 }
 
 WildcardPattern::WildcardPattern(std::string_view pattern)

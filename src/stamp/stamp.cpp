@@ -1,14 +1,52 @@
-// The stamping pass: list, skip what is stamped, announce the new name, rename, count.
+// The stamping pass: list, skip what is stamped, tell the new name, rename, count.
 #include "stamp/stamp.h"
 
 #include <cstdint>
+#include <system_error>
 
-#include "console/console.h"
-#include "console/messages.h"
 #include "entry/entry.h"
 #include "entry/path.h"
+#include "rename/rename.h"
 
 namespace stampix {
+
+namespace {
+
+bool IsEightDigits(std::string_view text) {
+  if (text.size() != 8) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// Stamps one listed entry; true when it was renamed.
+bool StampEntry(const platform::Folder& folder, const platform::Entry& entry,
+                const Operand& operand, const Choices& choices, Report& report) {
+  const std::string new_name = StampedName(entry.name, StampOf(LocalDate(folder, entry)));
+  const Move move{folder, entry.name, new_name};
+  if (operand.folder_itself && !IsFolder(folder, entry.name)) {
+    report.Told(move.names, Outcome::kCannotRename,
+                static_cast<platform::Error>(std::errc::not_a_directory));
+    return false;
+  }
+  report.Planned(move.names);
+  Outcome outcome = RenameEntry(move, choices, report);
+  return outcome == Outcome::kRenamed;
+}
+
+// Every entry the listing yields, until none is left or the run must stop; the count line when
+// more than one was listed.
+void StampListed(const platform::Folder& folder, Listing& listing, const Operand& operand,
+                 const Choices& choices, Report& report) {
+  std::int32_t found = 0, renamed = 0;
+  for (std::optional<platform::Entry> entry; !report.ShouldStop() && (entry = listing.Next());) {
+    ++found;
+    if (!HasStamp(entry->name) && StampEntry(folder, *entry, operand, choices, report)) ++renamed;
+  }
+  if (found > 1) report.Count(renamed);
+}
+
+}  // namespace
 
 bool HasStamp(std::string_view name) {
   for (std::size_t at = name.find('('); at != name.npos; at = name.find('(', at + 1)) {
@@ -16,6 +54,10 @@ bool HasStamp(std::string_view name) {
     if (stamp.size() == 10 && IsEightDigits(stamp.substr(1, 8)) && stamp[9] == ')') return true;
   }
   return false;
+}
+
+std::string StampOf(std::string_view date) {
+  return IsEightDigits(date) ? "(" + std::string(date) + ")" : std::string();
 }
 
 std::string StampedName(std::string_view name, std::string_view stamp) {
@@ -26,27 +68,19 @@ std::string StampedName(std::string_view name, std::string_view stamp) {
   return stamped;
 }
 
-int StampEntries(const platform::Folder& folder, std::string_view name, OverwriteMode mode) {
-  const std::string pattern(name.empty() ? "*.*" : name);
-  const std::string search = folder.path() + pattern;
+int StampEntries(const platform::Folder& folder, const Operand& operand, const Choices& choices,
+                 Report& report) {
+  const std::string search = folder.path() + (operand.name.empty() ? "*.*" : operand.name);
   if (TooLong(search)) {
-    PrintLine(msg::PathTooLong(search));
+    report.SearchTooLong(search);
     return 1;
   }
-  Listing listing(folder, pattern);
+  Listing listing(folder, operand.name);
   if (!listing.SelectsAny()) {
-    PrintLine(msg::FileNotFound(search));
+    report.NotFound(search, listing.error());
     return 1;
   }
-  std::int32_t found = 0, renamed = 0;
-  while (std::optional<platform::Entry> entry = listing.Next()) {
-    ++found;
-    if (HasStamp(entry->name)) continue;
-    std::string new_name = StampedName(entry->name, DateStamp(folder, *entry));
-    PrintLine(msg::Announce(folder.path(), entry->name, new_name));
-    if (RenameEntry(folder, entry->name, new_name, mode)) ++renamed;
-  }
-  if (found > 1) PrintLine(msg::RenamedCount(renamed));
+  StampListed(folder, listing, operand, choices, report);
   return 0;
 }
 

@@ -1,21 +1,36 @@
 #pragma once
-// The stamping pass: every entry a name selects in one folder gets its date stamp.
+// The stamping pass and the stamp's form: every entry a name selects in one folder gets the
+// date it was last written, "(YYYYMMDD)", put into its name.
 #include <string>
 #include <string_view>
 
+#include "console/report.h"
 #include "platform/platform.h"
-#include "rename/rename.h"
+#include "request/request.h"
 
 namespace stampix {
 
 // True when the name holds "(" + eight digits + ")" anywhere: it is stamped already.
 bool HasStamp(std::string_view name);
 
+// "(" + the date + ")" for a date of eight digits; empty for any other, which no stamp can hold.
+std::string StampOf(std::string_view date);
+
 // The name with the stamp put before its last dot, or at its end when it has no dot.
 std::string StampedName(std::string_view name, std::string_view stamp);
 
-// Stamps every entry that `name` (empty meaning "*.*") selects in the folder. Returns the exit
-// code: 1 when nothing matches or the search text is too long, else 0.
-int StampEntries(const platform::Folder& folder, std::string_view name, OverwriteMode mode);
+// What one operand asks the pass to stamp.
+struct Operand {
+  std::string folder;          // the folder part, as lines show it
+  std::string name;            // a name or a pattern; empty selects every entry ("*.*")
+  bool folder_itself = false;  // Linux "DIR/": the entry must be a folder
+
+  bool operator==(const Operand&) const = default;
+};
+
+// Stamps every entry that the operand selects in `folder` (opened on operand.folder). Returns
+// the exit code of the pass: 1 when nothing matches or the search text is too long, else 0.
+int StampEntries(const platform::Folder& folder, const Operand& operand, const Choices& choices,
+                 Report& report);
 
 }  // namespace stampix
