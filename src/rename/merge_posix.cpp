@@ -1,49 +1,127 @@
 // The Linux folder merge, done by the program itself and only by renames inside the file
 // system, so that no entry is ever in two places or in none. Entries whose names are free move
-// over whole, folders met by folders merge in turn, files and links replace what "/Y" may
-// replace; anything else stays in the source, which is then kept.
-#include "console/console.h"
-#include "console/messages.h"
+// over whole, folders met by folders merge in turn, and what "/Y" may replace is replaced in one
+// step; anything else stays in the source, which is then kept. The tree is walked without one
+// stack frame per level, and no deeper than its open folders allow.
+#include <deque>
+
 #include "entry/entry.h"
-#include "entry/path.h"
+#include "platform/platform_posix.h"
 #include "rename/merge.h"
-#include "rename/rename.h"
 
 namespace stampix {
 
 namespace {
 
-bool IsFileOrLink(std::uint32_t attributes) {
-  return !(attributes & (platform::kFolder | platform::kSystem));
+// Each level being merged holds its source and destination folders open.
+constexpr std::size_t kMaxDepth = 200;
+
+// One source folder being merged into the folder of the same name in the destination.
+struct Level {
+  Level(const platform::Folder& from_parent, std::string_view from_name,
+        const platform::Folder& to_parent, std::string_view to_name)
+      : name(from_name), from(from_parent, from_name), to(to_parent, to_name) {
+    if (auto listed = FolderEntries(from, why)) entries = std::move(*listed);
+    if (!listed_ok()) left = 1;
+  }
+
+  bool listed_ok() const { return why == 0; }
+
+  Names NamesOf(std::string_view entry) const {
+    return {from.path() + std::string(entry), to.path() + std::string(entry), entry};
+  }
+
+  std::string name;  // in the parent's source folder
+  platform::Folder from, to;
+  platform::Error why = 0;  // why the source folder could not be listed
+  std::vector<platform::Entry> entries;
+  std::size_t next = 0;  // the entry to merge next
+  std::size_t left = 0;  // entries that stay in the source (an unlisted folder keeps all)
+};
+
+enum class Fate { kMoved, kStays, kDescend };
+
+// Moves one entry over if it can go (in a preview, judges whether it could); says why not.
+// What the policy makes of an entry whose name is taken in the destination, or that could not
+// be moved there: merged in turn, replaced, or left with a line that says why.
+Fate Settle(const Level& level, std::string_view name, bool real, platform::Error why,
+            Report& report) {
+  Sides sides{platform::Attributes(level.from, name), platform::Attributes(level.to, name)};
+  sides.same_file =
+      sides.source && sides.destination && platform::SameFile(level.from, name, level.to, name);
+  const Verdict verdict = Judge(sides, OverwriteMode::kOn, false);
+  if (verdict.step == Verdict::Step::kMerge) return Fate::kDescend;
+  if (verdict.outcome == Outcome::kGone) return Fate::kMoved;  // someone else moved it
+  if (verdict.step == Verdict::Step::kNone) {
+    report.Told(level.NamesOf(name), verdict.outcome);
+    return Fate::kStays;
+  }
+  if (real && verdict.step == Verdict::Step::kReplace)
+    why = platform::ReplaceEntry(level.from, name, level.to, name);
+  if (!real || !why) return Fate::kMoved;
+  report.Told(level.NamesOf(name), Outcome::kCannotRename, why);
+  return Fate::kStays;
 }
 
-// Moves into `to` what can go of `from`'s entries; `from` is left with the rest.
-void MergeInto(const platform::Folder& from, const platform::Folder& to) {
-  Listing listing(from, "*");
-  while (std::optional<platform::Entry> entry = listing.Next()) {
-    const std::string& name = entry->name;
-    if (platform::MoveEntry(from, name, to, name)) continue;
-    std::optional<std::uint32_t> source = platform::Attributes(from, name);
-    std::optional<std::uint32_t> destination = platform::Attributes(to, name);
-    if (!source || !destination) continue;
-    if (*source & *destination & platform::kFolder) {  // two real folders
-      MergeInto(platform::Folder(from, name), platform::Folder(to, name));
-      platform::RemoveFolder(from, name);
-    } else if (IsFileOrLink(*source) && MayReplace(*destination)) {
-      platform::ReplaceEntry(from, name, to, name);
-    }
+// Moves one entry over if its name is free (in a preview, judges whether it could go).
+Fate MergeEntry(const Level& level, std::string_view name, const Choices& choices, Report& report) {
+  const bool real = !choices.dry_run;
+  platform::Error why = real ? platform::MoveEntry(level.from, name, level.to, name) : 0;
+  if (real && !why) return Fate::kMoved;
+  return Settle(level, name, real, why, report);
+}
+
+// Goes into a folder met by a folder, unless that is deeper than the merge goes.
+void Descend(std::deque<Level>& levels, std::string_view name, Report& report) {
+  Level& parent = levels.back();
+  if (levels.size() >= kMaxDepth) {
+    report.Told(parent.NamesOf(name), Outcome::kTooDeep);
+    ++parent.left;
+    return;
   }
+  const Level& child = levels.emplace_back(parent.from, name, parent.to, name);
+  if (!child.listed_ok()) report.Told(parent.NamesOf(name), Outcome::kCannotRename, child.why);
+}
+
+// Back from a sub-folder: it goes from the source when nothing stayed in it.
+void Ascend(std::deque<Level>& levels, const Choices& choices) {
+  const Level& child = levels.back();
+  Level& parent = levels[levels.size() - 2];
+  const bool gone =
+      child.left == 0 && (choices.dry_run || platform::RemoveFolder(parent.from, child.name) == 0);
+  if (!gone) ++parent.left;
+  levels.pop_back();
+}
+
+// Merges entry after entry, depth first, back up to the top level; false when a stop asked for
+// ended it between two entries, the source kept with what is left.
+bool Walk(std::deque<Level>& levels, const Choices& choices, Report& report) {
+  while (levels.size() > 1 || levels.back().next < levels.back().entries.size()) {
+    Level& level = levels.back();
+    if (level.next == level.entries.size()) {
+      Ascend(levels, choices);
+      continue;
+    }
+    if (platform::StopSignal()) return false;
+    const std::string name = level.entries[level.next++].name;
+    Fate fate = MergeEntry(level, name, choices, report);
+    if (fate == Fate::kStays) ++level.left;
+    if (fate == Fate::kDescend) Descend(levels, name, report);
+  }
+  return true;
 }
 
 }  // namespace
 
-bool MergeFolder(const platform::Folder& folder, const std::string& name,
-                 const std::string& new_name) {
-  MergeInto(platform::Folder(folder, name), platform::Folder(folder, new_name));
-  platform::RemoveFolder(folder, name);
-  if (!EntryExists(folder, name)) return true;
-  PrintLine(msg::NotAllMerged(SplitPath(folder.path() + name).shown));
-  return false;
+Result MergeFolder(const Move& m, const Choices& choices, Report& report) {
+  std::deque<Level> levels;
+  levels.emplace_back(m.folder, m.name, m.folder, m.new_name);
+  if (!levels.back().listed_ok()) report.Told(m.names, Outcome::kCannotRename, levels.back().why);
+  if (!Walk(levels, choices, report) || levels.back().left) return {Outcome::kNotAllMerged};
+  if (choices.dry_run) return {Outcome::kRenamed};
+  if (platform::Error why = platform::RemoveFolder(m.folder, m.name))
+    return {Outcome::kMergedNotRemoved, why};
+  return {Outcome::kRenamed};
 }
 
 }  // namespace stampix

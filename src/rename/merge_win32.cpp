@@ -1,13 +1,14 @@
 // The Windows folder merge by two external tools, found on the search path and run one after
 // the other: XCOPY.EXE copies the source tree into the destination, DELTREE.EXE removes the
-// source once every file of it is found copied.
+// source once every entry of it is found copied.
 #include <cstdint>
+#include <map>
 #include <optional>
 
 #include "console/console.h"
-#include "console/messages.h"
+#include "console/messages_win32.h"
 #include "entry/entry.h"
-#include "entry/path.h"
+#include "platform/platform_win32.h"
 #include "rename/merge.h"
 
 namespace stampix {
@@ -39,14 +40,13 @@ std::string DeleteCommandLine(const std::string& tool, const std::string& source
 // The tool's path, or empty with its line written.
 std::string FindTool(const std::string& file_name) {
   std::string tool = platform::FindOnPath(file_name);
-  if (tool.empty())
-    PrintLine(file_name + " not found for external call? Make sure this is in your path.");
+  if (tool.empty()) PrintLine(msg::ToolNotFound(file_name));
   return tool;
 }
 
 bool RefuseLongCommandLine(const std::string& command_line, const std::string& tool) {
   if (platform::TextLength(command_line) <= platform::kMaxCommandLine) return false;
-  PrintLine("Error: Command line too long for " + tool + ".");
+  PrintLine(msg::CommandLineTooLong(tool));
   return true;
 }
 
@@ -54,54 +54,80 @@ bool RefuseLongCommandLine(const std::string& command_line, const std::string& t
 bool RunTool(const std::string& tool, const std::string& command_line) {
   std::optional<std::int32_t> status = platform::RunAndWait(command_line);
   if (!status) {
-    PrintLine("Error: " + tool + " could not be started.");
+    PrintLine(msg::ToolNotStarted(tool));
     return false;
   }
   if (*status == 0) return true;
-  PrintLine(tool + " = ERRORLEVEL " + std::to_string(*status));
+  PrintLine(msg::ToolStatus(tool, *status));
   return false;
 }
 
-// Every file of the source tree, hidden and system ones too, is in the destination tree at the
-// same place with the same size and last-write time. The copy tool goes on past files it
-// cannot copy, and those must not go with the source. A folder that cannot be read does not
-// even show the "." every folder but a drive's root holds.
+// The destination folder's entries by their long names, letter case aside: a name that the
+// system's look-up would also find through a short name must not pass for the source's entry.
+std::optional<std::map<std::u32string, platform::Entry>> ByLongName(const platform::Folder& to) {
+  platform::Error why = 0;
+  std::optional<std::vector<platform::Entry>> entries = FolderEntries(to, why);
+  if (!entries) return std::nullopt;
+  std::map<std::u32string, platform::Entry> by_name;
+  for (platform::Entry& entry : *entries) by_name[platform::FoldCase(entry.name)] = entry;
+  return by_name;
+}
+
+bool CopiedWhole(const platform::Folder& from, const platform::Folder& to);
+
+// The copy of one source entry: the same kind, and for a file the same size, last-write time and
+// bytes. The copy tool goes on past what it cannot copy, and that must not go with the source.
+bool Copied(const platform::Folder& from, const platform::Entry& entry, const platform::Folder& to,
+            const platform::Entry* copy) {
+  if (!copy || !platform::CanName(entry.name)) return false;
+  const bool folder = entry.attributes & platform::kFolder;
+  if (folder != bool(copy->attributes & platform::kFolder)) return false;
+  if (folder)
+    return CopiedWhole(platform::Folder(from, entry.name), platform::Folder(to, copy->name));
+  return copy->size == entry.size && copy->last_write == entry.last_write &&
+         platform::SameContent(from, entry.name, to, copy->name);
+}
+
+// Every entry of the source tree, hidden and system ones too, is in the destination tree at the
+// same place. A folder that cannot be read whole fails.
 bool CopiedWhole(const platform::Folder& from, const platform::Folder& to) {
-  Listing listing(from, "*");
-  if (!listing.SelectsAny()) return false;
-  while (std::optional<platform::Entry> entry = listing.Next()) {
-    if (entry->attributes & platform::kFolder) {
-      if (!CopiedWhole(platform::Folder(from, entry->name), platform::Folder(to, entry->name)))
-        return false;
-      continue;
-    }
-    std::optional<platform::Entry> copy = platform::Lookup(to, entry->name);
-    if (!copy || copy->size != entry->size || copy->last_write != entry->last_write) return false;
+  platform::Error why = 0;
+  std::optional<std::vector<platform::Entry>> entries = FolderEntries(from, why);
+  auto copies = ByLongName(to);
+  if (!entries || !copies) return false;
+  for (const platform::Entry& entry : *entries) {
+    auto copy = copies->find(platform::FoldCase(entry.name));
+    if (!Copied(from, entry, to, copy == copies->end() ? nullptr : &copy->second)) return false;
   }
   return true;
 }
 
+// The copy, then the check, then the delete; a tool that says it succeeded has not always done
+// so, so the source must be gone at the end.
+Result CopyThenDelete(const Move& m, const std::string& copy_tool, const std::string& copy,
+                      const std::string& delete_tool, const std::string& remove) {
+  if (!RunTool(copy_tool, copy)) return {Outcome::kMergeStopped};
+  platform::Pause(kPauseBetweenTools);
+  if (!CopiedWhole(platform::Folder(m.folder, m.name), platform::Folder(m.folder, m.new_name)))
+    return {Outcome::kNotAllMerged};
+  if (!RunTool(delete_tool, remove)) return {Outcome::kMergeStopped};
+  if (Exists(m.folder, m.name)) return {Outcome::kMergedNotRemoved};
+  return {Outcome::kRenamed};
+}
+
 }  // namespace
 
-bool MergeFolder(const platform::Folder& folder, const std::string& name,
-                 const std::string& new_name) {
+Result MergeFolder(const Move& m, const Choices&, Report&) {
   const std::string copy_tool = FindTool(kCopyTool);
-  if (copy_tool.empty()) return false;
+  if (copy_tool.empty()) return {Outcome::kMergeStopped};
   const std::string delete_tool = FindTool(kDeleteTool);
-  if (delete_tool.empty()) return false;
-  const std::string source = folder.path() + name;
+  if (delete_tool.empty()) return {Outcome::kMergeStopped};
   // Both lines are checked before anything runs: a copy without its delete leaves two trees.
-  const std::string copy = CopyCommandLine(copy_tool, source, folder.path() + new_name);
-  const std::string remove = DeleteCommandLine(delete_tool, source);
+  const std::string copy = CopyCommandLine(copy_tool, m.names.source, m.names.destination);
+  const std::string remove = DeleteCommandLine(delete_tool, m.names.source);
   if (RefuseLongCommandLine(copy, kCopyTool) || RefuseLongCommandLine(remove, kDeleteTool))
-    return false;
-  if (!RunTool(copy_tool, copy)) return false;
-  platform::Pause(kPauseBetweenTools);
-  if (!CopiedWhole(platform::Folder(folder, name), platform::Folder(folder, new_name))) {
-    PrintLine(msg::NotAllMerged(SplitPath(source).shown));
-    return false;
-  }
-  return RunTool(delete_tool, remove);
+    return {Outcome::kMergeStopped};
+  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove);
 }
 
 }  // namespace stampix

@@ -1,10 +1,6 @@
-// The conflict policy of one rename: a free name is taken, kind conflicts are refused, a taken
-// name is skipped without "/Y", and with it a file is replaced and a folder merged. Every outcome
-// is judged by whether the source is still there.
+// The conflict policy of one rename, and the rename carried out under it.
 #include "rename/rename.h"
 
-#include "console/console.h"
-#include "console/messages.h"
 #include "entry/entry.h"
 #include "entry/path.h"
 #include "rename/merge.h"
@@ -13,91 +9,73 @@ namespace stampix {
 
 namespace {
 
-// One rename: the two names in their folder, and the whole paths that messages show.
-struct Move {
-  const platform::Folder& folder;
-  const std::string& name;
-  const std::string& new_name;
-  std::string source = folder.path() + name;
-  std::string destination = folder.path() + new_name;
-};
+using Step = Verdict::Step;
 
-bool RefuseLongPath(const std::string& path) {
-  if (!TooLong(path)) return false;
-  PrintLine(msg::PathTooLong(path));
-  return true;
+bool IsFolderKind(std::uint32_t attributes) { return attributes & platform::kFolder; }
+
+// Names the system's calls would misread, and paths it would not take, are never handed over.
+std::optional<Outcome> Refusal(const Move& m) {
+  if (!platform::CanName(m.name) || !platform::CanName(m.new_name)) return Outcome::kCannotName;
+  if (TooLong(m.names.source)) return Outcome::kSourceTooLong;
+  if (TooLong(m.names.destination)) return Outcome::kTooLong;
+  return std::nullopt;
 }
 
-// A pattern in either name would make every later step act on whatever it matches, and
-// cannot even tell whether the entry itself exists.
-bool RefuseWildcards(const Move& m) {
-  if (!HasWildcard(m.name + m.new_name)) return false;
-  PrintLine(msg::RenameFailed(SplitPath(m.source).shown));
-  return true;
+Sides Look(const Move& m, OverwriteMode overwrite) {
+  Sides sides{platform::Attributes(m.folder, m.name), platform::Attributes(m.folder, m.new_name)};
+  sides.same_file = overwrite == OverwriteMode::kOn && sides.source && sides.destination &&
+                    platform::SameFile(m.folder, m.name, m.folder, m.new_name);
+  return sides;
 }
 
-// The rename itself; the in-use line when the source is still there afterwards.
-void MoveOrReport(const Move& m) {
-  platform::MoveEntry(m.folder, m.name, m.folder, m.new_name);
-  if (EntryExists(m.folder, m.name)) PrintLine(msg::RenameFailed(SplitPath(m.source).shown));
-}
-
-bool KindConflict(const Move& m) {
-  if (IsFile(m.folder, m.name) && IsFolder(m.folder, m.new_name)) {
-    PrintLine(msg::FileToFolder(m.destination));
-    return true;
+// The step the policy chose, taken; judged by whether the source is still there.
+Result Carry(const Move& m, Verdict verdict, platform::Error why) {
+  if (verdict.step == Step::kReplace) {
+    if (!platform::CanRemove(m.folder, m.new_name)) return {Outcome::kCannotReplace};
+    why = platform::ReplaceEntry(m.folder, m.name, m.folder, m.new_name);
   }
-  if (IsFolder(m.folder, m.name) && IsFile(m.folder, m.new_name)) {
-    PrintLine(msg::FolderToFile(m.destination));
-    return true;
-  }
-  return false;
+  if (Exists(m.folder, m.name)) return {Outcome::kCannotRename, why};
+  return {Outcome::kRenamed};
 }
 
-void DeleteDestination(const Move& m) {
-  std::optional<platform::Entry> entry = platform::Lookup(m.folder, m.new_name);
-  if (entry && MayReplace(entry->attributes)) platform::RemoveFile(m.folder, entry->name);
-}
-
-// "/Y" over an existing destination: replace a file, merge a folder. False when the merge
-// failed; a file that was not replaced shows by still being there.
-bool Overwrite(const Move& m) {
-  if (!IsFile(m.folder, m.name)) return MergeFolder(m.folder, m.name, m.new_name);
-  DeleteDestination(m);
-  if (IsFile(m.folder, m.new_name)) {
-    PrintLine(msg::CannotRemove(SplitPath(m.destination).shown));
-  } else {
-    MoveOrReport(m);
-  }
-  return true;
+Result Decide(const Move& m, const Choices& choices, Report& report) {
+  if (std::optional<Outcome> refusal = Refusal(m)) return {*refusal};
+  // The rename never replaces an entry, so when it succeeds the name was free and the source is
+  // gone: every test below would come out the same way.
+  const bool tried = !choices.dry_run && m.name != m.new_name;
+  platform::Error why = tried ? platform::MoveEntry(m.folder, m.name, m.folder, m.new_name) : 0;
+  if (tried && !why) return {Outcome::kRenamed};
+  Verdict verdict = Judge(Look(m, choices.overwrite), choices.overwrite, m.name == m.new_name);
+  if (verdict.step == Step::kMerge) return MergeFolder(m, choices, report);
+  if (verdict.step == Step::kNone || choices.dry_run) return {verdict.outcome};
+  return Carry(m, verdict, why);
 }
 
 }  // namespace
+
+Verdict Judge(const Sides& sides, OverwriteMode overwrite, bool same_name) {
+  if (!sides.source) return {Step::kNone, Outcome::kGone};
+  if (!sides.destination) return {Step::kRename, Outcome::kRenamed};
+  const bool from_folder = IsFolderKind(*sides.source),
+             to_folder = IsFolderKind(*sides.destination);
+  if (!from_folder && to_folder) return {Step::kNone, Outcome::kFileToFolder};
+  if (from_folder && !to_folder) return {Step::kNone, Outcome::kFolderToFile};
+  if (overwrite == OverwriteMode::kOff || same_name) return {Step::kNone, Outcome::kTaken};
+  if (from_folder) return {Step::kMerge, Outcome::kRenamed};
+  if (!MayReplace(*sides.destination)) return {Step::kNone, Outcome::kCannotReplace};
+  if (sides.same_file) return {Step::kNone, Outcome::kSameFile};
+  return {Step::kReplace, Outcome::kRenamed};
+}
 
 bool MayReplace(std::uint32_t attributes) {
   return !(attributes & (platform::kReadOnly | platform::kHidden | platform::kSystem |
                          platform::kVolumeLabel | platform::kFolder));
 }
 
-bool RenameEntry(const platform::Folder& folder, const std::string& name,
-                 const std::string& new_name, OverwriteMode mode) {
-  const Move m{folder, name, new_name};
-  if (RefuseLongPath(m.source) || RefuseLongPath(m.destination) || RefuseWildcards(m)) return false;
-  // The rename never replaces an entry, so when it succeeds the destination was free and
-  // the source is gone: every test below would come out the same way.
-  if (name != new_name && platform::MoveEntry(folder, name, folder, new_name)) return true;
-  if (!EntryExists(folder, name)) return false;
-  if (!EntryExists(folder, new_name)) {
-    MoveOrReport(m);
-  } else if (KindConflict(m)) {
-    return false;
-  } else if (mode == OverwriteMode::kOff || name == new_name) {
-    // Replacing an entry by itself would delete it.
-    PrintLine(msg::Skipped(SplitPath(m.source).shown, SplitPath(m.destination).shown));
-  } else if (!Overwrite(m)) {
-    return false;
-  }
-  return !EntryExists(folder, name);
+Outcome RenameEntry(const Move& move, const Choices& choices, Report& report) {
+  Result result = Decide(move, choices, report);
+  report.Told(move.names, result.outcome, result.why);
+  return result.outcome;
 }
 
 }  // namespace stampix
