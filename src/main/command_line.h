@@ -1,37 +1,26 @@
 #pragma once
-// The main routine: from the command line to the exit code.
+// The command line, read by each build's own rules: command_line_win32.cpp reads the Windows
+// program's one tail, command_line_posix.cpp the Linux program's arguments.
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "rename/rename.h"
+#include "console/report.h"
+#include "request/request.h"
+#include "stamp/stamp.h"
 
 namespace stampix {
 
-// What the command line asks for.
-struct Request {
-  enum class Action { kStamp, kUsage, kVersion };
-  Action action = Action::kStamp;
-  OverwriteMode overwrite = OverwriteMode::kOff;
-  std::vector<std::string> operands = {};  // a folder part and a name each; an empty name: "*.*"
+// What the command line asks for. Windows: one tail; the usage for nothing or "/?" anywhere,
+// "/Y" in any case (a "/Y" that a path's own "/" puts there is path text), and one operand, its
+// surrounding quotes removed. Linux: one operand an argument, and before "--" the options "-n"
+// ("--dry-run"), "/Y" (any case, "--overwrite"), "-h" ("--help", "/?") and "--version"; any other
+// argument that starts with "-" is not understood.
+Request ParseCommandLine(const std::vector<std::string>& command_line);
 
-  bool operator==(const Request&) const = default;
-};
-
-// The Windows command tail: the usage for nothing or "/?" anywhere, "/Y" anywhere in any case,
-// and one operand, its surrounding quotes removed.
-Request ParseTail(std::string_view tail);
-
-// The Linux arguments: one operand each, the switches "/Y" (any case), "/?", "--help" and
-// "--version" only as whole arguments before "--".
-Request ParseArguments(const std::vector<std::string>& arguments);
-
-// The folder part for a name that stands alone: the current folder with exactly one
-// separator at its end.
-std::string FolderPartOf(std::string_view current_folder);
-
-// Runs the whole program for the command line as the platform hands it over and returns the
-// exit code: 1 when an operand is refused or matches nothing, else 0.
-int MainRoutine(const std::vector<std::string>& command_line);
+// An operand's folder part and name. Windows: the current folder for a lone name; refused when
+// the folder part holds a wildcard. Linux: the folder part as given, "DIR/" being the folder DIR
+// itself; refused when empty, or when its last part is "." or ".." or it is the root.
+Operand ReadOperand(std::string_view text, Refusal& refusal);
 
 }  // namespace stampix

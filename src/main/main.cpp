@@ -1,8 +1,68 @@
-// The process: console set-up, the main routine, its exit code.
+// The process: console set-up, the main routine from the command line to the exit code, and
+// each operand in turn.
+#include <algorithm>
+#include <optional>
+
+#include "console/report.h"
 #include "main/command_line.h"
 #include "platform/platform.h"
+#include "stamp/stamp.h"
+
+namespace stampix {
+
+namespace {
+
+// What stays the same from one operand to the next: the choices and the folder of the last
+// operand, kept open while the next ones share it.
+struct Run {
+  Choices choices;
+  std::optional<platform::Folder> folder;
+};
+
+int Stamp(const Operand& operand, Run& run, Report& report) {
+  if (!run.folder || run.folder->path() != operand.folder) run.folder.emplace(operand.folder);
+  return StampEntries(*run.folder, operand, run.choices, report);
+}
+
+int StampOperand(std::string_view text, Run& run, Report& report) {
+  Refusal refusal = Refusal::kNone;
+  Operand operand = ReadOperand(text, refusal);
+  if (refusal == Refusal::kNone) return Stamp(operand, run, report);
+  report.Refused(refusal, text);
+  return 1;
+}
+
+// Every operand in turn, each as a run with that operand alone would do it, until one asks to
+// stop; "/Y" alone on Linux stamps every entry of the current folder.
+int StampOperands(const Request& request, Report& report) {
+  Run run{request.choices, {}};
+  if (request.operands.empty()) return Stamp(Operand{}, run, report);
+  int code = 0;
+  for (const std::string& operand : request.operands) {
+    if (report.ShouldStop()) break;
+    code = std::max(code, StampOperand(operand, run, report));
+  }
+  return code;
+}
+
+int MainRoutine(const std::vector<std::string>& command_line) {
+  Request request = ParseCommandLine(command_line);
+  Report report(request.choices);
+  if (request.action == Request::Action::kUsage) report.Usage();
+  if (request.action == Request::Action::kVersion) report.Version();
+  if (request.action == Request::Action::kRefuse) return report.NotUnderstood(request.refused);
+  if (request.action != Request::Action::kStamp) return 0;
+  return report.Finish(StampOperands(request, report));
+}
+
+}  // namespace
+
+}  // namespace stampix
 
 int main(int argc, char** argv) {
   platform::SetUpConsole();
-  platform::ExitProcess(stampix::MainRoutine(platform::CommandLine(argc, argv)));
+  std::optional<std::vector<std::string>> command_line = platform::CommandLine(argc, argv);
+  stampix::Report report({});
+  if (!command_line) platform::ExitProcess(report.NotUnderstood(""));
+  platform::ExitProcess(stampix::MainRoutine(*command_line));
 }

@@ -1,0 +1,62 @@
+// The Linux program's arguments: one operand each, the options anywhere before "--", and each
+// operand's folder part, as given, and name.
+#include "entry/path.h"
+#include "main/command_line.h"
+
+namespace stampix {
+
+namespace {
+
+// A Linux option, or nothing for an operand.
+enum class Option { kNone, kEnd, kOverwrite, kDryRun, kHelp, kVersion, kUnknown };
+
+Option OptionOf(std::string_view argument) {
+  if (argument == "--") return Option::kEnd;
+  if (argument == "/Y" || argument == "/y" || argument == "--overwrite") return Option::kOverwrite;
+  if (argument == "-n" || argument == "--dry-run") return Option::kDryRun;
+  if (argument == "-h" || argument == "--help" || argument == "/?") return Option::kHelp;
+  if (argument == "--version") return Option::kVersion;
+  return argument.starts_with('-') ? Option::kUnknown : Option::kNone;
+}
+
+// Takes one option into the request; false once the request is settled (help, version, or an
+// argument that is not understood).
+bool TakeOption(Option option, const std::string& argument, Request& request) {
+  if (option == Option::kOverwrite) request.choices.overwrite = OverwriteMode::kOn;
+  if (option == Option::kDryRun) request.choices.dry_run = true;
+  if (option == Option::kHelp) request.action = Request::Action::kUsage;
+  if (option == Option::kVersion) request.action = Request::Action::kVersion;
+  if (option == Option::kUnknown) request.action = Request::Action::kRefuse;
+  if (option == Option::kUnknown) request.refused = argument;
+  return request.action == Request::Action::kStamp;
+}
+
+}  // namespace
+
+Request ParseCommandLine(const std::vector<std::string>& arguments) {
+  Request request;
+  bool options = true;
+  for (const std::string& argument : arguments) {
+    Option option = options ? OptionOf(argument) : Option::kNone;
+    if (option == Option::kNone) request.operands.push_back(argument);
+    if (option == Option::kEnd) options = false;
+    if (!TakeOption(option, argument, request)) return request;
+  }
+  // Nothing at all asks for the usage; "/Y" alone stamps the current folder, as on Windows.
+  if (request.operands.empty() && request.choices.overwrite == OverwriteMode::kOff)
+    request.action = Request::Action::kUsage;
+  return request;
+}
+
+Operand ReadOperand(std::string_view text, Refusal& refusal) {
+  std::string_view path = text;
+  while (path.ends_with('/')) path.remove_suffix(1);
+  PathParts parts = SplitPath(path);
+  if (text.empty())
+    refusal = Refusal::kEmpty;
+  else if (parts.name.empty() || parts.name == "." || parts.name == "..")
+    refusal = Refusal::kNoName;
+  return {std::string(parts.folder), std::string(parts.name), path.size() < text.size()};
+}
+
+}  // namespace stampix

@@ -1,0 +1,81 @@
+// The Windows program's command tail: the usage for nothing or "/?" anywhere, "/Y" in any case
+// wherever it stands (but where a path's own "/" puts it), one operand with its surrounding
+// quotes removed, and that operand's folder part and name.
+#include "entry/path.h"
+#include "main/command_line.h"
+#include "platform/platform_win32.h"
+
+namespace stampix {
+
+namespace {
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+std::string_view StripQuotes(std::string_view text) {
+  if (text.empty() || text.front() != '"' || text.back() != '"') return text;
+  while (!text.empty() && text.front() == '"') text.remove_prefix(1);
+  while (!text.empty() && text.back() == '"') text.remove_suffix(1);
+  return text;
+}
+
+bool IsOverwriteAt(std::string_view tail, std::size_t at) {
+  return at + 1 < tail.size() && tail[at] == '/' && Upper(tail[at + 1]) == 'Y';
+}
+
+// In a tail that writes its folders with "/", a "/Y" glued to the text before it is where a path
+// goes into a folder whose name starts with "Y"; elsewhere "/Y" is the switch wherever it is.
+bool IsPathText(std::string_view tail, std::size_t at) {
+  const bool glued = at > 0 && tail[at - 1] != ' ' && tail[at - 1] != '"';
+  const bool another = tail.find('/') < at || tail.find('/', at + 1) != tail.npos;
+  return glued && another;
+}
+
+std::size_t FindOverwrite(std::string_view tail) {
+  for (std::size_t at = 0; at < tail.size(); ++at)
+    if (IsOverwriteAt(tail, at) && !IsPathText(tail, at)) return at;
+  return tail.npos;
+}
+
+}  // namespace
+
+Request ParseCommandLine(const std::vector<std::string>& command_line) {
+  const std::string_view tail = command_line.front();
+  Request request;
+  if (tail.empty() || tail.find("/?") != tail.npos) {
+    request.action = Request::Action::kUsage;
+    return request;
+  }
+  std::string text(tail);
+  if (std::size_t option = FindOverwrite(tail); option != tail.npos) {
+    request.choices.overwrite = OverwriteMode::kOn;
+    text.erase(option, 2);
+    text = TrimBlanks(text);
+  }
+  request.operands.emplace_back(StripQuotes(text));
+  return request;
+}
+
+// The folder part of a lone name is the current folder, read only then.
+Operand ReadOperand(std::string_view text, Refusal& refusal) {
+  PathParts parts = SplitPath(text);
+  Operand operand{std::string(parts.folder), std::string(parts.name)};
+  if (parts.folder.empty()) {
+    std::string current = platform::CurrentFolder();
+    std::string_view current_folder = current;
+    // Without it a lone name would be looked for in the wrong place.
+    if (current_folder.empty()) refusal = Refusal::kNoCurrentFolder;
+    while (!current_folder.empty() && current_folder.back() == platform::kPathSeparator)
+      current_folder.remove_suffix(1);
+    operand.folder = std::string(current_folder) + platform::kPathSeparator;
+  }
+  if (HasWildcard(operand.folder) && refusal == Refusal::kNone) refusal = Refusal::kWildcardsInPath;
+  return operand;
+}
+
+}  // namespace stampix
