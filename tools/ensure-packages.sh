@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whichever of the named needs is missing.
-# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources, strace), windows
+# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources, strace, the exFAT and NTFS
+# tools for the file-system images), windows
 # (MinGW-w64, Wine), time-command (/usr/bin/time), bench-peers (the tools the benchmark compares
 # with), packaging (what CPack and the package check use).
 set -euo pipefail
@@ -17,7 +18,10 @@ for need in "$@"; do
       want ninja-build has ninja ;;
     tests)
       want libgtest-dev test -f /usr/src/googletest/CMakeLists.txt
-      want strace has strace ;;
+      want strace has strace
+      want exfat-fuse test -x /usr/sbin/mount.exfat-fuse
+      want exfatprogs test -x /usr/sbin/mkfs.exfat
+      want ntfs-3g test -x /usr/bin/ntfs-3g ;;
     time-command)
       want time test -x /usr/bin/time ;;
     bench-peers)
@@ -26,6 +30,7 @@ for need in "$@"; do
     packaging)
       want dpkg-dev has dpkg-shlibdeps
       want man-db has man
+      want lintian has lintian
       want python3 has python3 ;;
     windows)
       want g++-mingw-w64-x86-64-posix has x86_64-w64-mingw32-g++-posix
