@@ -1,10 +1,14 @@
-// Tables for the functions whose own cases are many and cheap: the wildcard matcher and the
-// two command lines.
+// Tables for the functions whose own cases are many and cheap: the wildcard matcher, the two
+// command lines, the conflict policy, and the delete tool's choices.
 #include <gtest/gtest.h>
 
+#include "deltree/deltree_rules.h"
 #include "entry/wildcard.h"
 #include "main/command_line.h"
-#include "platform/platform.h"
+#include "rename/rename.h"
+#ifdef _WIN32
+#include "platform/platform_win32.h"
+#endif
 
 namespace {
 
@@ -12,33 +16,101 @@ using Strings = std::vector<std::string>;
 
 using enum stampix::Request::Action;
 using enum stampix::OverwriteMode;
+using enum stampix::Outcome;
+using enum deltree::Action;
+using enum stampix::Verdict::Step;
 using stampix::Request;
 
 // clang-format off
 // Long-name rules of the Windows directory search, letter case ignored: pattern, name, match.
 const std::tuple<const char*, const char*, bool> kWildcards[] = {
-    {"*.*", "README", true}, {"*.*", ".profile", true}, {"*", ".profile", true}, {"*.", "README", true}, {"*.", "A.TXT", false}, {"*.", "A.B.C", false}, {"A*.", "ABC", true},
-    {"*.TXT", "D.OLD.TXT", true}, {"*.TXT", "N.TXTOLD", false}, {"*.TXT", "TXT", false}, {"*.txt", "MyFile.TxT", true}, {"?.TXT", "A.TXT", true}, {"??.TXT", "A.TXT", true},
-    {"??.TXT", "ABC.TXT", false}, {"FILE?", "FILE", true}, {"FILE?", "FILE12", false}, {"A?B", "A.B", false}, {"A?B", "AXB", true}, {"A.??", "A", true}, {"A.??", "A.B", true},
-    {"A.??", "A.BCD", false}, {"A.*", "A", true}, {"A.*", "A.B.C", true}, {".*", "profile", false}, {"X*.*", "XYZ", true}, {"*.TXT.", "A.TXT", true}, {"*.TXT  ", "A.TXT", true},
-    {"A*B", "AXXB", true}, {"A*B", "AXXBC", false}, {"?", "", true}, {"", "A", false}, {"*A*A*A*A*A*A*B", "AAAAAAAAAAAAAAAAAAAA", false}, {"\xC3\xA9*", "\xC3\x89T\xC3\x89", true},
-    {"?.TXT", "\xC3\x89.TXT", true}, {"\xCE\xB1", "\xCE\x92", false}, {"A", "\xEF\xBC\xA1", false}, {"\xC2\x80", "\x80", false}, {"??", "\xF4\x8F\xBF\xBF", true},
-    {"??", "\xED\x9F\xBF", true}, {"A?B", "AB", false}, {"*.?", ".AB", false}, {"??", "\xEE\x80\x80", true},
+    {"*.*", "README", true}, {"*.*", ".profile", true}, {"*", ".profile", true},
+    {"*.", "README", true}, {"*.", "A.TXT", false}, {"A*.", "ABC", true},
+    {"*.TXT", "D.OLD.TXT", true}, {"*.TXT", "N.TXTOLD", false}, {"*.TXT", "TXT", false},
+    {"*.txt", "MyFile.TxT", true}, {"?.TXT", "A.TXT", true}, {"??.TXT", "A.TXT", true},
+    {"FILE?", "FILE", true}, {"FILE?", "FILE12", false}, {"A?B", "A.B", false},
+    {"A?B", "AXB", true}, {"A.??", "A", true}, {"A.??", "A.B", true}, {"A.??", "A.BCD", false},
+    {"A.*", "A", true}, {".*", "profile", false}, {"*.TXT.", "A.TXT", true},
+    {"*.TXT  ", "A.TXT", true}, {"A*B", "AXXB", true}, {"A*B", "AXXBC", false}, {"?", "", true},
+    {"", "A", false}, {"*A*A*A*A*A*A*B", "AAAAAAAAAAAAAAAAAAAA", false},
+    {"\xC3\xA9*", "\xC3\x89T\xC3\x89", true}, {"\xCE\xB1", "\xCE\x92", false},
+    {"A", "\xEF\xBC\xA1", false}, {"\xC2\x80", "\x80", false}, {"??", "\xF4\x8F\xBF\xBF", true},
+    {"??", "\xED\x9F\xBF", true}, {"A?B", "AB", false}, {"*.?", ".AB", false},
+    {"??", "\xEE\x80\x80", true},
 };
 
-// The Windows command tail: "/Y" and "/?" anywhere in any case, the first "/Y" cut out, then
-// the blanks around and, where it starts and ends with one, every surrounding quote.
+#ifdef _WIN32
+// The Windows command tail: "/Y" and "/?" anywhere in any case, the first "/Y" that is not a
+// path's own text cut out, then the blanks around and, where it starts and ends with one, every
+// surrounding quote.
 const std::pair<const char*, Request> kTails[] = {
-    {"", {kUsage}}, {"A.TXT/?", {kUsage}}, {"/y C:\\T\\A", {kStamp, kOn, {"C:\\T\\A"}}}, {"C:\\T\\A /Y", {kStamp, kOn, {"C:\\T\\A"}}}, {"  /Y  A  ", {kStamp, kOn, {"A"}}},
-    {"/Y", {kStamp, kOn, {""}}}, {"/Y /Y A", {kStamp, kOn, {"/Y A"}}}, {"C:\\YEARS/Y1\\A", {kStamp, kOn, {"C:\\YEARS1\\A"}}}, {"\"C:\\MY A\"", {kStamp, kOff, {"C:\\MY A"}}},
-    {"\"\"C:\\A\"\"\"", {kStamp, kOff, {"C:\\A"}}}, {"\"", {kStamp, kOff, {""}}}, {"\"C:\\A\" ", {kStamp, kOff, {"\"C:\\A\" "}}}, {"/Y \"C:\\A B\" ", {kStamp, kOn, {"C:\\A B"}}},
-    {"\tA ", {kStamp, kOff, {"\tA "}}},
+    {"", {kUsage}}, {"A.TXT/?", {kUsage}}, {"/y C:\\T\\A", {kStamp, {kOn}, {"C:\\T\\A"}}},
+    {"C:\\T\\A /Y", {kStamp, {kOn}, {"C:\\T\\A"}}}, {"  /Y  A  ", {kStamp, {kOn}, {"A"}}},
+    {"/Y", {kStamp, {kOn}, {""}}}, {"/Y /Y A", {kStamp, {kOn}, {"/Y A"}}},
+    {"C:\\YEARS/Y1\\A", {kStamp, {kOn}, {"C:\\YEARS1\\A"}}},
+    {"MYFILE.TXT/Y", {kStamp, {kOn}, {"MYFILE.TXT"}}},
+    {"Z:/d/data/y/*.TXT", {kStamp, {kOff}, {"Z:/d/data/y/*.TXT"}}},
+    {"Z:/d/y/A /y", {kStamp, {kOn}, {"Z:/d/y/A"}}}, {"\"Z:/y/A\"/Y", {kStamp, {kOn}, {"Z:/y/A"}}},
+    {"\"C:\\MY A\"", {kStamp, {kOff}, {"C:\\MY A"}}},
+    {"\"\"C:\\A\"\"\"", {kStamp, {kOff}, {"C:\\A"}}}, {"\"", {kStamp, {kOff}, {""}}},
+    {"\"C:\\A\" ", {kStamp, {kOff}, {"\"C:\\A\" "}}},
+    {"/Y \"C:\\A B\" ", {kStamp, {kOn}, {"C:\\A B"}}}, {"\tA ", {kStamp, {kOff}, {"\tA "}}},
 };
 
-// The Linux arguments: one operand each, switches only as whole arguments before "--".
+#else
+// The Linux arguments: one operand each, options only as whole arguments before "--".
 const std::pair<Strings, Request> kArguments[] = {
-    {{}, {kUsage}}, {{"--"}, {kUsage}}, {{"/y"}, {kStamp, kOn, {""}}}, {{"a", "/Y", "b c"}, {kStamp, kOn, {"a", "b c"}}}, {{"a", "--help", "b"}, {kUsage, kOff, {"a"}}},
-    {{"/home/yves/a", "/Yard"}, {kStamp, kOff, {"/home/yves/a", "/Yard"}}}, {{"--version", "/?"}, {kVersion}}, {{"--", "/Y", "--help", "-x"}, {kStamp, kOff, {"/Y", "--help", "-x"}}},
+    {{}, {kUsage}}, {{"--"}, {kUsage}}, {{"-n"}, {kUsage, {kOff, true}}}, {{"/y"}, {kStamp, {kOn}}},
+    {{"a", "/Y", "b c"}, {kStamp, {kOn}, {"a", "b c"}}},
+    {{"a", "--help", "-x"}, {kUsage, {}, {"a"}}}, {{"a", "-h"}, {kUsage, {}, {"a"}}},
+    {{"/home/yves/a", "/Yard"}, {kStamp, {}, {"/home/yves/a", "/Yard"}}},
+    {{"--", "/Y", "--help", "-x"}, {kStamp, {}, {"/Y", "--help", "-x"}}},
+    {{"a", "--dry-run", "--overwrite"}, {kStamp, {kOn, true}, {"a"}}},
+    {{"a", "-x", "-h"}, {kRefuse, {}, {"a"}, "-x"}}, {{"-"}, {kRefuse, {}, {}, "-"}},
+    {{"", "-y"}, {kRefuse, {}, {""}, "-y"}}, {{"--version", "/?"}, {kVersion}},
+};
+#endif
+
+// The conflict policy: what is known of the source and of the name it would take (nothing when
+// missing, else attributes; whether the two are one file), "/Y", and whether the entry would be
+// renamed to its own name; the step taken and the outcome it comes to.
+constexpr std::uint32_t kFile = 0, kDir = platform::kFolder;
+const std::tuple<stampix::Sides, stampix::OverwriteMode, bool, stampix::Verdict> kPolicy[] = {
+    {{{}, kFile}, kOn, false, {kNone, kGone}}, {{kFile, {}}, kOff, false, {kRename, kRenamed}},
+    {{kFile, kDir}, kOn, false, {kNone, kFileToFolder}},
+    {{kDir, kFile}, kOff, false, {kNone, kFolderToFile}},
+    {{kFile, kFile}, kOff, false, {kNone, kTaken}}, {{kFile, kFile}, kOn, true, {kNone, kTaken}},
+    {{kDir, kDir}, kOn, false, {kMerge, kRenamed}},
+    {{kFile, kFile}, kOn, false, {kReplace, kRenamed}},
+    {{kFile, platform::kReadOnly}, kOn, false, {kNone, kCannotReplace}},
+    {{kFile, platform::kSystem}, kOn, false, {kNone, kCannotReplace}},
+    {{kFile, kFile, true}, kOn, false, {kNone, kSameFile}},
+    {{kFile, kFile, true}, kOff, false, {kNone, kTaken}},
+};
+
+// The delete tool, entry by entry: attributes as listed, then what is done with the entry and
+// the attributes set first (0: none). A link (0x400) is removed as itself, never entered.
+const std::pair<std::uint32_t, deltree::Step> kEntries[] = {
+    {0x20, {kDeleteFile, 0}}, {0x01, {kDeleteFile, 0x80}}, {0x27, {kDeleteFile, 0x20}},
+    {0x2004, {kDeleteFile, 0x2000}}, {0x10, {kDescend, 0}}, {0x13, {kDescend, 0x80}},
+    {0x2012, {kDescend, 0x2000}}, {0x410, {kRemoveFolder, 0}}, {0x417, {kRemoveFolder, 0x80}},
+    {0x400, {kDeleteFile, 0}}, {0x421, {kDeleteFile, 0x20}},
+};
+
+// The delete tool's whole command line: the folder it is taken for, or "" and a word of the
+// line that says why it is refused.
+const std::tuple<const wchar_t*, const wchar_t*, const char*> kDeleteLines[] = {
+    {LR"(DELTREE.EXE /y "C:\DATA\OLD">nul:)", LR"(C:\DATA\OLD)", ""},
+    {LR"("C:\MY TOOLS\DELTREE.EXE"/Y "C:\A B")", LR"(C:\A B)", ""},
+    {LR"("" /y "A\B")", LR"(A\B)", ""}, {LR"(D /y "\DATA\OLD")", LR"(\DATA\OLD)", ""},
+    {LR"(D  /y "\\srv\share\A">nul:  )", LR"(\\srv\share\A)", ""},
+    {LR"(D /y "C:\")", L"", "root"}, {LR"(D /y "c:/")", L"", "root"},
+    {LR"(D /y "\\srv\share\")", L"", "root"}, {LR"(D /y "\\srv")", L"", "root"},
+    {LR"(D /y "C:\A\*")", L"", "wildcard"}, {LR"(D /y "C:\A" "C:\B")", L"", "one folder"},
+    {L"D /y", L"", "no folder"}, {LR"(D /y "")", L"", "no folder"}, {LR"(D "C:\A")", L"", "first"},
+    {LR"(D /yes "C:\A")", L"", "first"}, {LR"(D /y C:\A)", L"", "quotes"},
+    {LR"(D /y  "C:\A")", L"", "quotes"}, {LR"(D /y "C:\A)", L"", "quotes"},
+    {LR"("D /y "C:\A")", L"", "first"},
 };
 // clang-format on
 
@@ -48,13 +120,43 @@ TEST(Units, Wildcards) {
 }
 
 TEST(Units, CommandLines) {
+#ifdef _WIN32
   for (const auto& [tail, request] : kTails)
-    EXPECT_TRUE(stampix::ParseTail(tail) == request) << tail;
+    EXPECT_TRUE(stampix::ParseCommandLine({tail}) == request) << tail;
+#else
   for (const auto& [arguments, request] : kArguments)
-    EXPECT_TRUE(stampix::ParseArguments(arguments) == request) << arguments.size();
-  // A lone name's folder part: the current folder, one separator at its end.
-  const std::string sep(1, platform::kPathSeparator);
-  EXPECT_EQ(stampix::FolderPartOf(sep + "T" + sep + sep), sep + "T" + sep);
+    EXPECT_TRUE(stampix::ParseCommandLine(arguments) == request)
+        << testing::PrintToString(arguments);
+#endif
 }
+
+TEST(Units, ConflictPolicy) {
+  for (const auto& [sides, mode, same_name, verdict] : kPolicy)
+    EXPECT_TRUE(stampix::Judge(sides, mode, same_name) == verdict)
+        << static_cast<int>(verdict.outcome) << " " << sides.same_file << same_name;
+}
+
+TEST(Units, DeleteTool) {
+  for (auto [attributes, step] : kEntries)
+    EXPECT_TRUE(deltree::PlanEntry(attributes) == step) << std::hex << attributes;
+  for (auto [line, folder, why] : kDeleteLines) {
+    const deltree::Request request = deltree::JudgeCommandLine(line);
+    EXPECT_EQ(request.folder, folder) << testing::PrintToString(std::wstring(line));
+    EXPECT_TRUE(*why ? request.refusal.find(why) != std::string::npos : request.refusal.empty())
+        << request.refusal;
+  }
+  EXPECT_EQ(deltree::LongPath(LR"(\\srv\share\A)"), LR"(\\?\UNC\srv\share\A)");
+}
+
+#ifdef _WIN32
+// Where the code page is not UTF-8, a character it cannot hold is refused, never stood in for by
+// "?" (a wildcard) or a look-alike ("8" for "∞").
+TEST(Units, CodePages) {
+  EXPECT_EQ(platform::InCodePage(L"R\u00e9sum\u00e9", 1252), "R\xe9sum\xe9");
+  EXPECT_EQ(platform::InCodePage(L"\u65e5\u672c.txt", 1252), std::nullopt);
+  EXPECT_EQ(platform::InCodePage(L"\u221e", 1252), std::nullopt);
+  EXPECT_EQ(platform::InCodePage(L"\u65e5", 65001), "\xe6\x97\xa5");
+}
+#endif
 
 }  // namespace
