@@ -469,15 +469,16 @@ const Row kRows[] = {
      .out = kA + "|Error: Rename failed. Is \"A.TXT\" in use?", .only = "windows",
      .setup = {"hold:A.TXT"}},
     // A file and a folder whose free names cannot be taken, the placeholders removed again, a name
-    // too long for the file system, and a file taken under "/Y": the destination is never gone
-    // before a move that then fails.
-    {.title = "entries that cannot be moved", .before = kTaken + "|B|D/|" + kN,
-     .command = "/Y|{d}A.TXT|{d}B|{d}D|{d}" + kN, .err = kS + "cannot rename " + kFrom + " to " +
-     kTo + ": " + kEperm + "|" + kS + "cannot rename \"{d}B\" to \"{d}B(20041231)\": " + kEperm +
-     "|" + kS + "cannot rename \"{d}D\" to \"{d}D(20041231)\": " + kEperm + "|" + kS +
-     "cannot rename \"{d}" + kN + "\" to \"{d}" + kN + "(20041231)\": File name too long",
-     .code = 1, .only = "linux", .setup = {"LD_PRELOAD=" SHIM, "SHIM_NO_RENAME=1"},
-     .ordered = true},
+    // too long for the file system, and a file taken under "/Y", alone or in a merge: the
+    // destination is never gone before a move that then fails.
+    {.title = "entries that cannot be moved", .before = kTaken + "|B|D/|" + kN + "|" + kOlds +
+     "|OLD/F=new|OLD(20041231)/F=old", .command = "/Y|{d}A.TXT|{d}B|{d}D|{d}" + kN + "|{d}OLD",
+     .err = kS + "cannot rename " + kFrom + " to " + kTo + ": " + kEperm + "|" + kS +
+     "cannot rename \"{d}B\" to \"{d}B(20041231)\": " + kEperm + "|" + kS + "cannot rename \"{d}D"
+     "\" to \"{d}D(20041231)\": " + kEperm + "|" + kS + "cannot rename \"{d}" + kN + "\" to \"{d}" +
+     kN + "(20041231)\": File name too long|" + kS + "cannot rename \"{d}OLD/F\" to \"{d}OLD("
+     "20041231)/F\": " + kEperm + "|" + kKeptL, .code = 1, .only = "linux",
+     .setup = {"LD_PRELOAD=" SHIM, "SHIM_NO_RENAME=1"}, .ordered = true},
     {.title = "a file does not become a folder, nor a folder a file",
      .before = "A.TXT=new|A(20041231).TXT/|D/|D(20041231)=file", .command = "/Y {d}*",
      .out = kA + "|Error: Cannot rename file to folder. ({d}A(20041231).TXT)|{d}D = D(20041231)|"
