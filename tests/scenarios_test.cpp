@@ -272,10 +272,8 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
 // Entries, arguments and lines have "|" between them.
 struct Row {
   const char* title;
-  std::string before = "";
-  std::string command = "";
-  std::string out = "";                   // standard output; on Windows every line
-  std::string err = "";                   // standard error (Linux)
+  std::string before = "", command = "";
+  std::string out = "", err = "";         // standard output (on Windows every line), error
   std::optional<std::string> after = {};  // none given: as before
   int code = 0;
   std::string_view only = "";  // "linux" or "windows": a row that differs by design
@@ -361,14 +359,14 @@ const Row kRows[] = {
      .before = "\xFF\xFE.TXT|\xC3.TXT|\xF4\x90\x80\x80", .command = "{d}\xFF*|{d}?",
      .out = "{d}\xFF\xFE.TXT = \xFF\xFE(20041231).TXT", .err = kS + "nothing matches \"{d}?\"",
      .after = "\xC3.TXT|\xF4\x90\x80\x80|\xFF\xFE(20041231).TXT", .code = 1, .only = "linux"},
-    // A date past the year 9999 has no stamp, and an entry never replaces itself.
+    // A date past the year 9999 has no stamp, the year 1 has, and an entry never replaces itself.
     {.title = "the day of the second, before 1601 and 1000 too, and after 9999 none",
      .before = "A@1104537600|B@-11644473600.5|C@1104537600.5|D@1104537599.995|Y@-30610267200|"
-               "HUGE@1845778901771", .command = "/Y|{d}*",
+               "HUGE@1845778901771|O@-62135596800", .command = "/Y|{d}*",
      .out = "{d}A = A(20050101)|{d}B = B(16001231)|{d}C = C(20050101)|{d}D = D(20041231)|"
-            "{d}Y = Y(09991231)|Renamed 5 files",
+            "{d}Y = Y(09991231)|{d}O = O(00010101)|Renamed 6 files",
      .err = kS + "skipped \"{d}HUGE\": \"{d}HUGE\" exists",
-     .after = "A(20050101)|B(16001231)|C(20050101)|D(20041231)|HUGE|Y(09991231)",
+     .after = "A(20050101)|B(16001231)|C(20050101)|D(20041231)|HUGE|O(00010101)|Y(09991231)",
      .only = "linux", .setup = {"TZ=UTC0"}},
     // New York: 00:30 in summer and 23:30 in winter local time, and 23:30 EST on 19 March 2006,
     // when summer time still began in April.
@@ -416,10 +414,11 @@ const Row kRows[] = {
     // never what it points to.
     {.title = "operands in turn, options anywhere", .before = "A.TXT=a|B=b|B(20041231)=old|"
      "what?.txt|whatX.txt|Q&A?/|Q&A?/*|OLD/|OLD/A|F|-x|L=new|L(20041231)->T|T=t",
-     .command = "{d}A.TXT|{d}NONE|/y|{d}B|{d}what?.txt|{d}Q&A?/*|{d}OLD/|{d}F/|{d}L|--|-x",
+     .command = "{d}A.TXT|{d}N|{d}N/X|/y|{d}B|{d}what?.txt|{d}Q&A?/*|{d}OLD/|{d}F/|{d}L|--|-x",
      .out = kA + "|{d}B = B(20041231)|{d}what?.txt = what?(20041231).txt|"
             "{d}Q&A?/* = *(20041231)|" + kOld + "|{d}L = L(20041231)|-x = -x(20041231)",
-     .err = kS + "cannot stamp \"{d}NONE\": No such file or directory|" + kS +
+     .err = kS + "cannot stamp \"{d}N\": No such file or directory|" + kS +
+            "cannot stamp \"{d}N/X\": No such file or directory|" + kS +
             "cannot rename \"{d}F\" to \"{d}F(20041231)\": Not a directory",
      .after = "-x(20041231)|A(20041231).TXT=a|B(20041231)=b|F|L(20041231)=new|OLD(20041231)/|"
               "OLD(20041231)/A|Q&A?/|Q&A?/*(20041231)|T=t|what?(20041231).txt|whatX.txt",
