@@ -54,6 +54,7 @@ bool IsFolder(const platform::Folder& folder, std::string_view name);
 
 // The local date of the entry's last write as "yyyyMMdd" (other lengths past the year 9999), or
 // empty when the entry is gone or its moment has no date.
-std::string LocalDate(const platform::Folder& folder, const platform::Entry& entry);
+std::string LocalDate(const platform::Folder& folder, const platform::Entry& entry,
+                      platform::LocalDates& dates);
 
 }  // namespace stampix

@@ -163,8 +163,19 @@ Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
 // two names compare as the file system's name matching compares them.
 std::u32string FoldCase(std::string_view text);
 
-// The local calendar date of the moment `file_time` (see Entry::last_write) as "yyyyMMdd" (more
-// digits past the year 9999), by the zone's rules at that moment; empty if it has none.
-std::string LocalDateText(std::int64_t file_time);
+// Local calendar dates, by the zone's rules at each moment. One serves a whole pass, since
+// Windows reads a year's rules from the registry: it keeps those of the last year asked for.
+class LocalDates {
+ public:
+  LocalDates();
+  ~LocalDates();
+  // The date of the moment `file_time` (see Entry::last_write) as "yyyyMMdd" (more digits past
+  // the year 9999); empty if it has none.
+  std::string Of(std::int64_t file_time);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace platform

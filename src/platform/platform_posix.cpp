@@ -277,8 +277,12 @@ std::u32string FoldCase(std::string_view text) {
   return out;
 }
 
+struct LocalDates::State {};
+LocalDates::LocalDates() = default;
+LocalDates::~LocalDates() = default;
+
 // The year with four digits at least: the year 999 is 0999. Before the year 1 there is none.
-std::string LocalDateText(std::int64_t file_time) {
+std::string LocalDates::Of(std::int64_t file_time) {
   std::int64_t seconds = file_time / kTicksPerSecond - (file_time % kTicksPerSecond < 0);
   time_t t = static_cast<time_t>(seconds - kEpochGap);
   struct tm local;

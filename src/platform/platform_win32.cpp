@@ -334,17 +334,30 @@ std::u32string FoldCase(std::string_view text) {
   return std::u32string(wide.begin(), wide.end());
 }
 
+// The zone's rules of one year, where Windows keeps them.
+struct LocalDates::State {
+  WORD year = 0;
+  bool yearly = false;
+  TIME_ZONE_INFORMATION zone{};
+};
+
+LocalDates::LocalDates() : state_(std::make_unique<State>()) {}
+LocalDates::~LocalDates() = default;
+
 // The zone's rules of the entry's own year where Windows keeps them (a file of March 2006 in New
 // York takes the rules of 2006, not today's), else today's.
-std::string LocalDateText(std::int64_t file_time) {
+std::string LocalDates::Of(std::int64_t file_time) {
   ULARGE_INTEGER ticks;
   ticks.QuadPart = static_cast<ULONGLONG>(file_time);
   FILETIME utc_time{ticks.LowPart, ticks.HighPart};
   SYSTEMTIME utc, local;
-  TIME_ZONE_INFORMATION zone;
   if (!FileTimeToSystemTime(&utc_time, &utc)) return {};
-  const bool yearly = GetTimeZoneInformationForYear(utc.wYear, nullptr, &zone);
-  if (!SystemTimeToTzSpecificLocalTime(yearly ? &zone : nullptr, &utc, &local)) return {};
+  State& s = *state_;
+  if (utc.wYear != s.year) {
+    s.year = utc.wYear;
+    s.yearly = GetTimeZoneInformationForYear(utc.wYear, nullptr, &s.zone);
+  }
+  if (!SystemTimeToTzSpecificLocalTime(s.yearly ? &s.zone : nullptr, &utc, &local)) return {};
   char text[36];
   int n = GetDateFormatA(0, 0, &local, "yyyyMMdd", text, sizeof text);
   return n > 0 ? std::string(text, static_cast<std::size_t>(n - 1)) : std::string();

@@ -21,8 +21,9 @@ bool IsEightDigits(std::string_view text) {
 
 // Stamps one listed entry; true when it was renamed.
 bool StampEntry(const platform::Folder& folder, const platform::Entry& entry,
-                const Operand& operand, const Choices& choices, Report& report) {
-  const std::string new_name = StampedName(entry.name, StampOf(LocalDate(folder, entry)));
+                platform::LocalDates& dates, const Operand& operand, const Choices& choices,
+                Report& report) {
+  const std::string new_name = StampedName(entry.name, StampOf(LocalDate(folder, entry, dates)));
   const Move move{folder, entry.name, new_name};
   if (operand.folder_itself && !IsFolder(folder, entry.name)) {
     report.Told(move.names, Outcome::kCannotRename,
@@ -39,9 +40,11 @@ bool StampEntry(const platform::Folder& folder, const platform::Entry& entry,
 void StampListed(const platform::Folder& folder, Listing& listing, const Operand& operand,
                  const Choices& choices, Report& report) {
   std::int32_t found = 0, renamed = 0;
+  platform::LocalDates dates;
   for (std::optional<platform::Entry> entry; !report.ShouldStop() && (entry = listing.Next());) {
     ++found;
-    if (!HasStamp(entry->name) && StampEntry(folder, *entry, operand, choices, report)) ++renamed;
+    if (!HasStamp(entry->name) && StampEntry(folder, *entry, dates, operand, choices, report))
+      ++renamed;
   }
   if (found > 1) report.Count(renamed);
 }
