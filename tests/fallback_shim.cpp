@@ -1,8 +1,9 @@
 // Loaded with LD_PRELOAD, it makes the file system one without a rename that refuses to replace
-// (renameat2 fails as it does there) and, with SHIM_NO_LINK, without hard links, so that the
-// program's fallback runs. SHIM_NO_RENAME: no plain rename either; SHIM_KEEP=NAME: NAME cannot be
-// removed; SHIM_SAVE=NAME: another program saves NAME again, the way editors do, right after it
-// was renamed away or just before it is removed.
+// (renameat2 fails as it does there, or with SHIM_NO_RENAMEAT2 as on a kernel without it) and,
+// with SHIM_NO_LINK, without hard links, so that the program's fallback runs. SHIM_NO_RENAME: no
+// plain rename either; SHIM_KEEP=NAME: NAME cannot be removed; SHIM_SAVE=NAME: another program
+// saves NAME again, the way editors do, right after it was renamed away or just before it is
+// removed.
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -28,7 +29,7 @@ void SaveAgain(int folder, const char* name) {
 }  // namespace
 
 extern "C" int renameat2(int, const char*, int, const char*, unsigned) {
-  return errno = EINVAL, -1;
+  return errno = std::getenv("SHIM_NO_RENAMEAT2") ? ENOSYS : EINVAL, -1;
 }
 
 extern "C" int renameat(int from, const char* name, int to, const char* new_name) {

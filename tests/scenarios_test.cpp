@@ -497,16 +497,16 @@ const Row kRows[] = {
             "skipped \"{d}app.log\": \"{d}app(20041231).log\" is the same file|" + kS +
             "skipped \"{d}X\": \"{d}X(20041231)\" is the same file",
      .code = 1, .only = "linux", .ordered = true},
-    // Without a no-replace rename or hard links, a name is kept by an empty placeholder, and a
-    // name saved again meanwhile by another program is never removed.
+    // Without a no-replace rename (a kernel without renameat2) or hard links, a name is kept by an
+    // empty placeholder, and a name saved again meanwhile by another program is never removed.
     {.title = "no no-replace rename: free names and taken ones",
      .before = "A.TXT=a|D/|B.TXT=b|B(20041231).TXT|E/|E(20041231)/",
      .command = "{d}A.TXT|{d}D|{d}B.TXT|{d}E", .out = kA + "|{d}D = D(20041231)",
      .err = kS + "skipped \"{d}B.TXT\": \"{d}B(20041231).TXT\" exists|" + kS +
             "skipped \"{d}E\": \"{d}E(20041231)\" exists",
      .after = "A(20041231).TXT=a|A.TXT=saved|B(20041231).TXT|B.TXT=b|D(20041231)/|E(20041231)/|E/",
-     .only = "linux", .setup = {"LD_PRELOAD=" SHIM, "SHIM_NO_LINK=1", "SHIM_SAVE=A.TXT"},
-     .ordered = true},
+     .only = "linux", .setup = {"LD_PRELOAD=" SHIM, "SHIM_NO_LINK=1", "SHIM_SAVE=A.TXT",
+                                "SHIM_NO_RENAMEAT2=1"}, .ordered = true},
 
     // ---- Folder merges on Linux: renames only, nothing in two places or in none ----
     {.title = "a folder merges into its stamped name", .before = "OLD/|OLD/S/|OLD/S/NEW=new|"
