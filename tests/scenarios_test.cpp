@@ -447,7 +447,7 @@ const Row kRows[] = {
      "\"{d}D(20041231)\" exists|" + kS + "skipped \"{d}E\": \"{d}E(20041231)\" exists",
      .only = "linux"},
     {.title = "a preview with /Y, a merge too", .before = kTaken + "|OLD/|OLD/A=a|OLD/S/|OLD/S/B|"
-     "OLD/F=f|OLD(20041231)/|OLD(20041231)/S/|OLD(20041231)/F/",
+     "OLD/F=f|OLD(20041231)/|OLD(20041231)/A=old|OLD(20041231)/S/|OLD(20041231)/F/",
      .command = "--dry-run|/Y|{d}A.TXT|{d}OLD", .out = kA,
      .err = Stays("F", "\": it is a folder|") + kKeptL, .code = 1, .only = "linux",
      .ordered = true},
