@@ -365,9 +365,9 @@ const Row kRows[] = {
                "HUGE@1845778901771|O@-62135596800", .command = "/Y|{d}*",
      .out = "{d}A = A(20050101)|{d}B = B(16001231)|{d}C = C(20050101)|{d}D = D(20041231)|"
             "{d}Y = Y(09991231)|{d}O = O(00010101)|Renamed 6 files",
-     .err = kS + "skipped \"{d}HUGE\": \"{d}HUGE\" exists",
+     .err = kS + "cannot stamp \"{d}HUGE\": its date has no stamp of eight digits",
      .after = "A(20050101)|B(16001231)|C(20050101)|D(20041231)|HUGE|O(00010101)|Y(09991231)",
-     .only = "linux", .setup = {"TZ=UTC0"}},
+     .code = 1, .only = "linux", .setup = {"TZ=UTC0"}},
     // New York: 00:30 in summer and 23:30 in winter local time, and 23:30 EST on 19 March 2006,
     // when summer time still began in April.
     {.title = "the local date by the zone's rules at the entry's own moment",
@@ -416,7 +416,8 @@ const Row kRows[] = {
      "what?.txt|whatX.txt|Q&A?/|Q&A?/*|OLD/|OLD/A|F|-x|L=new|L(20041231)->T|T=t",
      .command = "{d}A.TXT|{d}N|{d}N/X|/y|{d}B|{d}what?.txt|{d}Q&A?/*|{d}OLD/|{d}F/|{d}L|--|-x",
      .out = kA + "|{d}B = B(20041231)|{d}what?.txt = what?(20041231).txt|"
-            "{d}Q&A?/* = *(20041231)|" + kOld + "|{d}L = L(20041231)|-x = -x(20041231)",
+            "{d}Q&A?/* = *(20041231)|" + kOld + "|{d}L = L(20041231)|-x = -x(20041231)|"
+            "Renamed 7 files",
      .err = kS + "cannot stamp \"{d}N\": No such file or directory|" + kS +
             "cannot stamp \"{d}N/X\": No such file or directory|" + kS +
             "cannot rename \"{d}F\" to \"{d}F(20041231)\": Not a directory",
@@ -430,27 +431,32 @@ const Row kRows[] = {
      .code = 1, .only = "linux", .setup = {"cwd"}, .ordered = true},
     {.title = "a pattern selects dot-names only when it starts with a dot",
      .before = ".bashrc|.ssh/|A", .command = "{d}*|{d}.*", .out = "{d}A = A(20041231)|"
-     "{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 2 files",
+     "{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 3 files",
      .after = "(20041231).bashrc|(20041231).ssh/|A(20041231)", .only = "linux"},
-    {.title = "/Y alone stamps the current folder but its dot-names", .before = kTaken + "|.h",
-     .command = "/y", .out = "A.TXT = A(20041231).TXT|Renamed 1 file",
-     .after = ".h|A(20041231).TXT=new", .only = "linux", .setup = {"cwd"}},
-    {.title = "a name with control characters stays one line", .before = "a b\n|c\x1f\x7f~",
-     .command = "{d}a b\n|{d}c\x1f\x7f~", .out = "{d}a b\\n = a b\\n(20041231)|"
-     "{d}c\\x1F\\x7F~ = c\\x1F\\x7F~(20041231)", .after = "a b\n(20041231)|c\x1f\x7f~(20041231)",
+    // A slip such as "xargs stampix /Y" over nothing must not stamp the whole folder.
+    {.title = "no PATH is a usage error, whatever the options", .before = kTaken + "|.h",
+     .command = "-n|/y", .err = kS + "no PATH given; see \"stampix --help\"", .code = 2,
+     .only = "linux", .setup = {"cwd"}},
+    // Control characters, the backslash itself, C1 controls (as UTF-8 or as a lone byte) and a
+    // direction override are escaped, so each line reads back one way.
+    {.title = "a name with control characters stays one line", .before = "a b\n|c\x1f\x7f~|"
+     "d\\e\xC2\x9B\xE2\x80\xAE\x9B", .command = "{d}a b\n|{d}c\x1f\x7f~|{d}d\\e\xC2\x9B\xE2\x80\xAE\x9B",
+     .out = "{d}a b\\n = a b\\n(20041231)|{d}c\\x1F\\x7F~ = c\\x1F\\x7F~(20041231)|"
+     "{d}d\\\\e\\u009B\\u202E\\x9B = d\\\\e\\u009B\\u202E\\x9B(20041231)|Renamed 3 files",
+     .after = "a b\n(20041231)|c\x1f\x7f~(20041231)|d\\e\xC2\x9B\xE2\x80\xAE\x9B(20041231)",
      .only = "linux", .ordered = true},
 
     // ---- Previews: every conflict judged, nothing changed ----
     {.title = "a preview of free and taken names", .before = "A.TXT=a|B=b|B(20041231)=old|D/|"
-     "D(20041231)|E|E(20041231)/", .command = "-n|{d}*", .out = kA + "|Renamed 1 file",
+     "D(20041231)|E|E(20041231)/", .command = "-n|{d}*", .out = kA + "|Would rename 1 file",
      .err = kS + "skipped \"{d}B\": \"{d}B(20041231)\" exists|" + kS + "skipped \"{d}D\": "
      "\"{d}D(20041231)\" exists|" + kS + "skipped \"{d}E\": \"{d}E(20041231)\" exists",
      .only = "linux"},
     {.title = "a preview with /Y, a merge too", .before = kTaken + "|OLD/|OLD/A=a|OLD/S/|OLD/S/B|"
      "OLD/F=f|OLD(20041231)/|OLD(20041231)/A=old|OLD(20041231)/S/|OLD(20041231)/F/",
-     .command = "--dry-run|/Y|{d}A.TXT|{d}OLD", .out = kA,
-     .err = Stays("F", "\": it is a folder|") + kKeptL, .code = 1, .only = "linux",
-     .ordered = true},
+     .command = "--dry-run|/Y|{d}A.TXT|{d}OLD", .out = kA + "|{d}OLD/S/B = {d}OLD(20041231)/S/B|"
+     "{d}OLD/A = {d}OLD(20041231)/A|Would rename 1 file",
+     .err = Stays("F", "\": it is a folder|") + kKeptL, .code = 1, .only = "linux"},
 
     // ---- The conflict policy ----
     {.title = "skipped without /Y, on standard error", .before = kTaken, .command = "{d}A.TXT",
@@ -472,7 +478,7 @@ const Row kRows[] = {
     // destination is never gone before a move that then fails.
     {.title = "entries that cannot be moved", .before = kTaken + "|B|D/|" + kN + "|" + kOlds +
      "|OLD/F=new|OLD(20041231)/F=old", .command = "/Y|{d}A.TXT|{d}B|{d}D|{d}" + kN + "|{d}OLD",
-     .err = kS + "cannot rename " + kFrom + " to " + kTo + ": " + kEperm + "|" + kS +
+     .out = "Renamed 0 files", .err = kS + "cannot rename " + kFrom + " to " + kTo + ": " + kEperm + "|" + kS +
      "cannot rename \"{d}B\" to \"{d}B(20041231)\": " + kEperm + "|" + kS + "cannot rename \"{d}D"
      "\" to \"{d}D(20041231)\": " + kEperm + "|" + kS + "cannot rename \"{d}" + kN + "\" to \"{d}" +
      kN + "(20041231)\": File name too long|" + kS + "cannot rename \"{d}OLD/F\" to \"{d}OLD("
@@ -488,20 +494,19 @@ const Row kRows[] = {
     {.title = "what /Y does not replace", .before = "A.TXT=new|A(20041231).TXT/|D/|D(20041231)=f|"
      "R=new|!R(20041231)=old|.A.TXT=new|.A(20041231).TXT=old|P=new|%P(20041231)|app(20041231).log"
      "=PRECIOUS|app.log->app(20041231).log|X(20041231)=data|X=>X(20041231)",
-     .command = "/Y|{d}A.TXT|{d}D|{d}R|{d}.A.TXT|{d}P|{d}app.log|{d}X",
+     .command = "/Y|{d}A.TXT|{d}D|{d}R|{d}.A.TXT|{d}P|{d}app.log|{d}X", .out = "Renamed 0 files",
      .err = kS + "cannot replace " + kTo + " by " + kFrom + ": it is a folder|" + kS +
             "cannot merge \"{d}D\" into \"{d}D(20041231)\": it is not a folder|" + kS +
             "cannot replace \"{d}R(20041231)\" by \"{d}R" + kMayNot + "|" + kS +
             "cannot replace \"{d}.A(20041231).TXT\" by \"{d}.A.TXT" + kMayNot + "|" + kS +
             "cannot replace \"{d}P(20041231)\" by \"{d}P" + kMayNot + "|" + kS +
             "skipped \"{d}app.log\": \"{d}app(20041231).log\" is the same file|" + kS +
-            "skipped \"{d}X\": \"{d}X(20041231)\" is the same file",
-     .code = 1, .only = "linux", .ordered = true},
+            "skipped \"{d}X\": \"{d}X(20041231)\" is the same file", .code = 1, .only = "linux", .ordered = true},
     // Without a no-replace rename (a kernel without renameat2) or hard links, a name is kept by an
     // empty placeholder, and a name saved again meanwhile by another program is never removed.
     {.title = "no no-replace rename: free names and taken ones",
      .before = "A.TXT=a|D/|B.TXT=b|B(20041231).TXT|E/|E(20041231)/",
-     .command = "{d}A.TXT|{d}D|{d}B.TXT|{d}E", .out = kA + "|{d}D = D(20041231)",
+     .command = "{d}A.TXT|{d}D|{d}B.TXT|{d}E", .out = kA + "|{d}D = D(20041231)|Renamed 2 files",
      .err = kS + "skipped \"{d}B.TXT\": \"{d}B(20041231).TXT\" exists|" + kS +
             "skipped \"{d}E\": \"{d}E(20041231)\" exists",
      .after = "A(20041231).TXT=a|A.TXT=saved|B(20041231).TXT|B.TXT=b|D(20041231)/|E(20041231)/|E/",
@@ -524,7 +529,7 @@ const Row kRows[] = {
             "skipped \"{d}OLD/P\": \"{d}OLD(20041231)/P\" is the same file|" + kKeptL,
      .code = 1, .only = "linux"},
     {.title = "a merged folder that cannot be removed", .before = "OLD/|OLD/A=a|OLD(20041231)/",
-     .command = "/Y|{d}OLD", .err = kS + "\"{d}OLD\" was merged into \"{d}OLD(20041231)\", but "
+     .command = "/Y|{d}OLD", .out = "{d}OLD/A = {d}OLD(20041231)/A", .err = kS + "\"{d}OLD\" was merged into \"{d}OLD(20041231)\", but "
      "the emptied folder could not be removed: " + kEperm,
      .after = "OLD/|OLD(20041231)/|OLD(20041231)/A=a", .code = 1, .only = "linux",
      .setup = {"LD_PRELOAD=" SHIM, "SHIM_KEEP=OLD"}},

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A run over a large folder stops between two entries when a signal asks it to (SIGINT, SIGTERM,
-# SIGHUP) or when its record can no longer be written (the reader has gone). What it renamed is
-# what it reported, the count line included, and no entry is begun after.
+# SIGHUP), also while a paused reader holds up its output, or when its record can no longer be
+# written (the reader has gone, the file grew past its limit). What it renamed is what it
+# reported, the count line included, and no entry is begun after. A signal the caller ignored
+# stays ignored.
 #   stops.sh PROGRAM
 set -euo pipefail
 program=$1 work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d) files=30000
@@ -12,11 +14,15 @@ run() {  # run NAME [OUTPUT]: in the background, over a folder of its own
   "$program" "$work/$1/*" >"${2:-$work/$1.out}" 2>"$work/$1.err" &
 }
 stamped() { find "$work/$1" -name '*(*' | wc -l; }
+started() { until [ -s "$1" ] || ! kill -0 $! 2>/dev/null; do sleep 0.005; done; }
 
+# Without job control a background job ignores SIGINT, and so does the run.
+run IGNORED && started "$work/IGNORED.out" && kill -s INT $! && status=0 && wait $! || status=$?
+[ $status = 0 ] && [ "$(stamped IGNORED)" = $files ] || fail "ignored SIGINT: exit $status"
+
+set -m
 for signal in INT TERM HUP; do
-  run $signal
-  until [ -s "$work/$signal.out" ] || ! kill -0 $! 2>/dev/null; do sleep 0.005; done
-  kill -s $signal $!
+  run $signal && started "$work/$signal.out" && kill -s $signal $!
   status=0 && wait $! || status=$?
   count=$(tail -n 1 "$work/$signal.out" | sed -n 's/^Renamed \([0-9]*\) files*$/\1/p')
   records=$(grep -c ' = ' "$work/$signal.out")
@@ -26,8 +32,32 @@ for signal in INT TERM HUP; do
     fail "SIG$signal: exit $status, $records lines, count '$count', $(stamped $signal) stamped"
 done
 
+# A reader that stops reading: the signal breaks into the write, and the entry whose line it
+# was is named on standard error.
+# Opened for reading and writing, the pipe is held open by this script, which reads nothing.
+mkfifo "$work/paused" && exec 3<>"$work/paused"
+run PAUSED "$work/paused" && sleep 0.3 && kill -s TERM $!
+for _ in $(seq 100); do kill -0 $! 2>/dev/null && sleep 0.03; done
+kill -s KILL $! 2>/dev/null || true  # a write that the signal did not break into
+status=0 && wait $! || status=$?
+timeout 0.5 cat <&3 >"$work/PAUSED.out" || true
+exec 3>&-
+lines=$(grep -c ' = ' "$work/PAUSED.out")
+[ $status = 143 ] && grep -q "not in the list: .* = " "$work/PAUSED.err" &&
+  [ "$(stamped PAUSED)" = $((lines + 1)) ] ||
+  fail "paused reader: exit $status, $lines lines, $(stamped PAUSED) stamped"
+set +m
+
 mkfifo "$work/reader" && (head -n 1 <"$work/reader" >/dev/null &)
 run PIPE "$work/reader" && status=0 && wait $! || status=$?
 [ $status = 1 ] && [ "$(stamped PIPE)" -lt $files ] && grep -q "cannot write" "$work/PIPE.err" ||
   fail "closed pipe: exit $status, $(stamped PIPE) stamped, $(cat "$work/PIPE.err")"
-echo "stopped by SIGINT, SIGTERM, SIGHUP and a closed pipe, each between two entries"
+
+# A file past its size limit: the run stops, with the reason, rather than being killed.
+(ulimit -f 8 && run LIMIT && wait $!) && status=0 || status=$?
+lines=$(grep -c ' = .*)\.TXT$' "$work/LIMIT.out" || true)
+[ $status = 1 ] && grep -q "File too large" "$work/LIMIT.err" &&
+  [ "$(stamped LIMIT)" = $((lines + 1)) ] ||
+  fail "size limit: exit $status, $lines lines, $(stamped LIMIT) stamped"
+echo "stopped by SIGINT, SIGTERM, SIGHUP, a paused and a closed reader and a size limit," \
+  "each between two entries; an ignored SIGINT stayed ignored"

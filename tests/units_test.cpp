@@ -60,7 +60,8 @@ const std::pair<const char*, Request> kTails[] = {
 #else
 // The Linux arguments: one operand each, options only as whole arguments before "--".
 const std::pair<Strings, Request> kArguments[] = {
-    {{}, {kUsage}}, {{"--"}, {kUsage}}, {{"-n"}, {kUsage, {kOff, true}}}, {{"/y"}, {kStamp, {kOn}}},
+    {{}, {kNoPath}}, {{"--"}, {kNoPath}}, {{"-n"}, {kNoPath, {kOff, true}}},
+    {{"/y", "-0"}, {kNoPath, {kOn, false, true}}}, {{"--null", "a"}, {kStamp, {kOff, false, true}, {"a"}}},
     {{"a", "/Y", "b c"}, {kStamp, {kOn}, {"a", "b c"}}},
     {{"a", "--help", "-x"}, {kUsage, {}, {"a"}}}, {{"a", "-h"}, {kUsage, {}, {"a"}}},
     {{"/home/yves/a", "/Yard"}, {kStamp, {}, {"/home/yves/a", "/Yard"}}},

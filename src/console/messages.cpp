@@ -15,8 +15,9 @@ std::string Announce(std::string_view source, std::string_view new_name) {
   return Join({source, " = ", new_name});
 }
 
-std::string RenamedCount(std::int32_t count) {
-  return Join({"Renamed ", std::to_string(count), count == 1 ? " file" : " files"});
+std::string RenamedCount(std::int32_t count, bool preview) {
+  return Join({preview ? "Would rename " : "Renamed ", std::to_string(count),
+               count == 1 ? " file" : " files"});
 }
 
 }  // namespace stampix::msg

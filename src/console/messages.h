@@ -18,7 +18,7 @@ std::string VersionLine();
 // A rename that was made: its path, " = " and the new name.
 std::string Announce(std::string_view source, std::string_view new_name);
 
-// The end of a pass that listed more than one entry.
-std::string RenamedCount(std::int32_t count);
+// The end of a run that listed more than one entry; in a preview, what it would have renamed.
+std::string RenamedCount(std::int32_t count, bool preview);
 
 }  // namespace stampix::msg

@@ -19,6 +19,8 @@ MYFILE.TXT last written on 31 December 2004 becomes MYFILE(20041231).TXT. A name
 already holds "(", eight digits and ")" is left alone.
 
   -n, --dry-run         show what would be renamed, and change nothing
+  -0, --null            list each renamed entry as its old and new path, each ended
+                        by a NUL instead of a line end, and no count
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
   -h, --help, /?        show this help
@@ -27,9 +29,8 @@ already holds "(", eight digits and ")" is left alone.
 
 A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwise
 "*" and "?" in its last part select entries of its folder, letter case ignored, and
-names that start with a dot only when the pattern does. /Y without a PATH stamps the
-current folder's entries. Renamed entries are listed on standard output, skips and
-failures on standard error.
+names that start with a dot only when the pattern does; "*/" selects folders only.
+Renamed entries are listed on standard output, skips and failures on standard error.
 
 Examples:
   stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
@@ -45,6 +46,8 @@ not understood; 128+N when signal N stopped the run between two entries.
 std::string UnknownOption(std::string_view argument) {
   return Say({"unknown option ", Quoted(argument), "; see \"stampix --help\""});
 }
+
+std::string NoPath() { return Say({"no PATH given; see \"stampix --help\""}); }
 
 std::string EmptyOperand() { return Say({"an empty PATH names no entry"}); }
 
@@ -66,6 +69,20 @@ std::string SkippedTaken(std::string_view source, std::string_view destination) 
 
 std::string SkippedSameFile(std::string_view source, std::string_view destination) {
   return Say({"skipped ", Quoted(source), ": ", Quoted(destination), " is the same file"});
+}
+
+std::string SkippedMeanwhile(std::string_view source, std::string_view destination) {
+  return Say({"skipped ", Quoted(source), ": ", Quoted(destination),
+              " was taken by another program meanwhile"});
+}
+
+std::string SkippedOwnOutput(std::string_view source) {
+  return Say({"skipped ", Quoted(source), ": this run writes its output there"});
+}
+
+std::string AnotherUsers(std::string_view source, std::string_view destination) {
+  return Say({"cannot put ", Quoted(source), " in place of ", Quoted(destination),
+              ": it belongs to another user"});
 }
 
 std::string IsAFolder(std::string_view source, std::string_view destination) {
@@ -103,6 +120,10 @@ std::string MergedButKept(std::string_view source, std::string_view destination,
 }
 
 std::string Interrupted() { return Say({"stopped between two entries; the rest is as it was"}); }
+
+std::string NotRecorded(std::string_view line) {
+  return Say({"stopped while writing; this change was made but is not in the list: ", line});
+}
 
 std::string OutputLost(std::string_view reason) {
   return Say({"cannot write the list of renamed entries (", reason, "); stopped"});

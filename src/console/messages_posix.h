@@ -12,12 +12,16 @@ namespace stampix::msg {
 std::string_view LinuxUsage();
 
 std::string UnknownOption(std::string_view argument);
+std::string NoPath();
 std::string EmptyOperand();
 std::string NoNameOfItsOwn(std::string_view operand);
 std::string CannotStamp(std::string_view operand, std::string_view reason);
 std::string NothingMatches(std::string_view pattern);
 std::string SkippedTaken(std::string_view source, std::string_view destination);
 std::string SkippedSameFile(std::string_view source, std::string_view destination);
+std::string SkippedMeanwhile(std::string_view source, std::string_view destination);
+std::string SkippedOwnOutput(std::string_view source);
+std::string AnotherUsers(std::string_view source, std::string_view destination);
 std::string IsAFolder(std::string_view source, std::string_view destination);
 std::string IsNotAFolder(std::string_view source, std::string_view destination);
 std::string MayNotReplace(std::string_view source, std::string_view destination);
@@ -28,6 +32,7 @@ std::string NotAllMergedInto(std::string_view source, std::string_view destinati
 std::string MergedButKept(std::string_view source, std::string_view destination,
                           std::string_view reason);
 std::string Interrupted();
+std::string NotRecorded(std::string_view line);
 std::string OutputLost(std::string_view reason);
 
 }  // namespace stampix::msg

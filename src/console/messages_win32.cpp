@@ -63,6 +63,10 @@ std::string RenameFailed(std::string_view source) {
   return Join({"Error: Rename failed. Is ", Quoted(LastPathField(source)), " in use?"});
 }
 
+std::string NoDate(std::string_view source) {
+  return Join({"Error: The date of ", Quoted(LastPathField(source)), " cannot be stamped."});
+}
+
 std::string NotAllMerged(std::string_view source) {
   return Join(
       {"Error: Not all of ", Quoted(LastPathField(source)), " could be merged; it was kept."});

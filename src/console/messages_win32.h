@@ -29,6 +29,7 @@ std::string Skipped(std::string_view source, std::string_view destination);
 std::string SameFile(std::string_view source, std::string_view destination);
 std::string CannotRemove(std::string_view destination);
 std::string RenameFailed(std::string_view source);
+std::string NoDate(std::string_view source);
 std::string NotAllMerged(std::string_view source);
 std::string MergedNotRemoved(std::string_view source);
 

@@ -25,12 +25,17 @@ enum class Refusal {
 // What became of one entry.
 enum class Outcome {
   kRenamed,           // renamed or merged, or in a preview it would be
+  kMoved,             // moved into the destination by a folder merge that was not completed
   kGone,              // it was no longer there when its turn came
+  kNoDate,            // its date has no stamp (before the year 1, past 9999)
+  kOwnOutput,         // skipped: it is where this run writes its lines
   kTaken,             // skipped: the new name is taken and "/Y" is off
+  kTakenMeanwhile,    // skipped: another program took the new name as it was being taken
   kSameFile,          // skipped: "/Y" would replace a file by another name of itself
   kFileToFolder,      // a file would take a folder's name
   kFolderToFile,      // a folder would take a file's name
   kCannotReplace,     // "/Y": the entry of the new name may not be replaced
+  kForeign,           // "/Y": the entry of the new name is another user's, who would get ours
   kCannotName,        // the system's calls cannot name the entry exactly
   kSourceTooLong,     // its path is longer than the system takes
   kTooLong,           // the path it would get is longer than the system takes
@@ -57,6 +62,8 @@ class Report {
   // A command line that cannot be taken at all; `argument` is the part that is not understood
   // (empty: a character the code page cannot hold). Returns the exit code.
   int NotUnderstood(std::string_view argument);
+  // Linux: a command line that names no PATH. Returns the exit code.
+  int NoPath();
   void Refused(Refusal refusal, std::string_view operand);
   // `search` selects nothing; `why` is the system's reason, 0 when a pattern matches nothing.
   void NotFound(std::string_view search, platform::Error why);
@@ -76,12 +83,13 @@ class Report {
   int Finish(int code);
 
  private:
-  // Writes one line of the record of what changed.
-  void Record(std::string_view line);
+  // Writes one line of the record of what changed (`line_end`: with the line end).
+  void Record(std::string_view line, bool line_end = true);
 
   Choices choices_;
   bool failed_ = false;              // an entry failed (an operand's failure is in the code)
   platform::Error output_lost_ = 0;  // why a line of the record could not be written
+  std::string unwritten_;            // that line
 };
 
 }  // namespace stampix

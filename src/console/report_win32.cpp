@@ -34,6 +34,8 @@ std::string Line(const Names& n, Outcome outcome) {
       return msg::NotAllMerged(n.source);
     case Outcome::kMergedNotRemoved:
       return msg::MergedNotRemoved(n.source);
+    case Outcome::kNoDate:
+      return msg::NoDate(n.source);
     default:
       return {};
   }
@@ -47,6 +49,9 @@ void Report::Usage() {
 }
 
 void Report::Version() { PrintLine(msg::VersionLine()); }
+
+// The tail is one operand, an empty one being the current folder's entries.
+int Report::NoPath() { return 1; }
 
 int Report::NotUnderstood(std::string_view) {
   PrintLine(msg::kNotInCodePage);
@@ -70,9 +75,9 @@ void Report::Told(const Names& names, Outcome outcome, platform::Error) {
   if (!line.empty()) PrintLine(line);
 }
 
-void Report::Count(std::int32_t renamed) { Record(msg::RenamedCount(renamed)); }
+void Report::Count(std::int32_t renamed) { Record(msg::RenamedCount(renamed, false)); }
 
-void Report::Record(std::string_view line) { PrintLine(line); }
+void Report::Record(std::string_view line, bool) { PrintLine(line); }
 
 // Ctrl+C does not stop the Windows program, and its output is not its record.
 bool Report::ShouldStop() const { return false; }

@@ -63,12 +63,10 @@ bool IsFolder(const platform::Folder& folder, std::string_view name) {
   return bits && (*bits & platform::kFolder);
 }
 
-std::string LocalDate(const platform::Folder& folder, const platform::Entry& entry,
-                      platform::LocalDates& dates) {
-  // Windows lists an entry with its date; Linux pays one look-up for it, and only here.
-  std::optional<platform::Entry> described =
-      entry.described ? entry : platform::Lookup(folder, entry.name);
-  return described ? dates.Of(described->last_write) : std::string();
+std::optional<platform::Entry> Describe(const platform::Folder& folder,
+                                        const platform::Entry& entry) {
+  // Windows lists an entry with its details; Linux pays one look-up for them, and only here.
+  return entry.described ? entry : platform::Lookup(folder, entry.name);
 }
 
 }  // namespace stampix

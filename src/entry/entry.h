@@ -31,6 +31,9 @@ class Listing {
   // Why nothing could be selected, or 0 for a pattern that matches nothing.
   platform::Error error() const;
 
+  // True when the name is a pattern rather than the name of one entry.
+  bool is_pattern() const { return pattern_.has_value(); }
+
  private:
   std::optional<platform::Entry> NextSelected();
 
@@ -52,9 +55,8 @@ bool Exists(const platform::Folder& folder, std::string_view name);
 // True when the entry is a folder; false when it is missing.
 bool IsFolder(const platform::Folder& folder, std::string_view name);
 
-// The local date of the entry's last write as "yyyyMMdd" (other lengths past the year 9999), or
-// empty when the entry is gone or its moment has no date.
-std::string LocalDate(const platform::Folder& folder, const platform::Entry& entry,
-                      platform::LocalDates& dates);
+// The entry with its details (kind, date, identity), or nothing when it is gone.
+std::optional<platform::Entry> Describe(const platform::Folder& folder,
+                                        const platform::Entry& entry);
 
 }  // namespace stampix

@@ -8,12 +8,13 @@ namespace stampix {
 namespace {
 
 // A Linux option, or nothing for an operand.
-enum class Option { kNone, kEnd, kOverwrite, kDryRun, kHelp, kVersion, kUnknown };
+enum class Option { kNone, kEnd, kOverwrite, kDryRun, kNull, kHelp, kVersion, kUnknown };
 
 Option OptionOf(std::string_view argument) {
   if (argument == "--") return Option::kEnd;
   if (argument == "/Y" || argument == "/y" || argument == "--overwrite") return Option::kOverwrite;
   if (argument == "-n" || argument == "--dry-run") return Option::kDryRun;
+  if (argument == "-0" || argument == "--null") return Option::kNull;
   if (argument == "-h" || argument == "--help" || argument == "/?") return Option::kHelp;
   if (argument == "--version") return Option::kVersion;
   return argument.starts_with('-') ? Option::kUnknown : Option::kNone;
@@ -24,6 +25,7 @@ Option OptionOf(std::string_view argument) {
 bool TakeOption(Option option, const std::string& argument, Request& request) {
   if (option == Option::kOverwrite) request.choices.overwrite = OverwriteMode::kOn;
   if (option == Option::kDryRun) request.choices.dry_run = true;
+  if (option == Option::kNull) request.choices.null_record = true;
   if (option == Option::kHelp) request.action = Request::Action::kUsage;
   if (option == Option::kVersion) request.action = Request::Action::kVersion;
   if (option == Option::kUnknown) request.action = Request::Action::kRefuse;
@@ -42,9 +44,8 @@ Request ParseCommandLine(const std::vector<std::string>& arguments) {
     if (option == Option::kEnd) options = false;
     if (!TakeOption(option, argument, request)) return request;
   }
-  // Nothing at all asks for the usage; "/Y" alone stamps the current folder, as on Windows.
-  if (request.operands.empty() && request.choices.overwrite == OverwriteMode::kOff)
-    request.action = Request::Action::kUsage;
+  // A slip (a "find | xargs" that found nothing) must not stamp a whole folder.
+  if (request.operands.empty()) request.action = Request::Action::kNoPath;
   return request;
 }
 

@@ -12,36 +12,35 @@ namespace stampix {
 
 namespace {
 
-// What stays the same from one operand to the next: the choices and the folder of the last
-// operand, kept open while the next ones share it.
+// What stays the same from one operand to the next: the choices, the folder of the last
+// operand, kept open while the next ones share it, and the count over all of them.
 struct Run {
   Choices choices;
   std::optional<platform::Folder> folder;
+  Tally tally;
 };
-
-int Stamp(const Operand& operand, Run& run, Report& report) {
-  if (!run.folder || run.folder->path() != operand.folder) run.folder.emplace(operand.folder);
-  return StampEntries(*run.folder, operand, run.choices, report);
-}
 
 int StampOperand(std::string_view text, Run& run, Report& report) {
   Refusal refusal = Refusal::kNone;
   Operand operand = ReadOperand(text, refusal);
-  if (refusal == Refusal::kNone) return Stamp(operand, run, report);
-  report.Refused(refusal, text);
-  return 1;
+  if (refusal != Refusal::kNone) {
+    report.Refused(refusal, text);
+    return 1;
+  }
+  if (!run.folder || run.folder->path() != operand.folder) run.folder.emplace(operand.folder);
+  return StampEntries(*run.folder, operand, run.choices, report, run.tally);
 }
 
-// Every operand in turn, each as a run with that operand alone would do it, until one asks to
-// stop; "/Y" alone on Linux stamps every entry of the current folder.
+// Every operand in turn, until one asks to stop; one count line for the run when it listed more
+// than one entry.
 int StampOperands(const Request& request, Report& report) {
-  Run run{request.choices, {}};
-  if (request.operands.empty()) return Stamp(Operand{}, run, report);
+  Run run{request.choices, {}, {}};
   int code = 0;
   for (const std::string& operand : request.operands) {
     if (report.ShouldStop()) break;
     code = std::max(code, StampOperand(operand, run, report));
   }
+  if (run.tally.found > 1) report.Count(run.tally.renamed);
   return code;
 }
 
@@ -51,6 +50,7 @@ int MainRoutine(const std::vector<std::string>& command_line) {
   if (request.action == Request::Action::kUsage) report.Usage();
   if (request.action == Request::Action::kVersion) report.Version();
   if (request.action == Request::Action::kRefuse) return report.NotUnderstood(request.refused);
+  if (request.action == Request::Action::kNoPath) return report.NoPath();
   if (request.action != Request::Action::kStamp) return 0;
   return report.Finish(StampOperands(request, report));
 }

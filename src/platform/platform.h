@@ -82,6 +82,8 @@ struct Entry {
   std::uint32_t attributes = 0;  // Attribute bits
   std::int64_t last_write = 0;   // 100-nanosecond intervals since 1601-01-01 UTC
   std::uint64_t size = 0;        // bytes
+  std::uint64_t device = 0;      // Linux: the device and inode that tell one file from another
+  std::uint64_t inode = 0;
 };
 
 // A folder part, opened once for every call that names an entry in it.
@@ -147,8 +149,27 @@ bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
 // Linux asks the folder, not the file, and tells only by trying.
 bool CanRemove(const Folder& folder, std::string_view name);
 
+// The user that owns the entry, or nothing where the system keeps none in this sense (Windows)
+// or the entry is missing.
+std::optional<std::uint32_t> Owner(const Folder& folder, std::string_view name);
+
+// True when other users than its owner may put entries into the folder (Linux: sticky or
+// writable by all).
+bool IsShared(const Folder& folder);
+
+// True when the entry (as Lookup describes it) is where this run writes its own output.
+bool IsOwnOutput(const Entry& entry);
+
+// Why this run could not rename entries of the folder, as far as the system tells without
+// trying (Linux: no write permission, a read-only mount), or 0.
+Error CanChange(const Folder& folder);
+
+// MoveEntry: the new name was taken by another program in the instant between the move making
+// sure it was free and using it; nothing was changed.
+constexpr Error kTakenMeanwhile = -1;
+
 // Renames an entry, also into another folder on the same volume. Never replaces an existing
-// destination.
+// destination, and returns 0 only when the entry has left its old name.
 Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                 std::string_view new_name);
 

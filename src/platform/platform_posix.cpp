@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <uchar.h>
@@ -77,17 +78,79 @@ bool Stat(const Folder& folder, std::string_view name, struct stat& st, int flag
 
 // Keeps a name for the entry that is to take it, where the system has no rename that refuses
 // to replace: an empty folder for a folder, else an empty file, made only if the name is free.
-// `removal` gets the flag that removes it again.
+// `made` gets what was made, to know it again.
 Error Placeholder(const Folder& from, const std::string& source, const Folder& to,
-                  const std::string& destination, int& removal) {
+                  const std::string& destination, struct stat& made) {
   struct stat st;
   if (fstatat(Handle(from), source.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Failed(from);
-  removal = S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0;
-  if (removal) return mkdirat(Handle(to), destination.c_str(), 0700) ? Failed(to) : 0;
-  int fd = openat(Handle(to), destination.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-  if (fd < 0) return Failed(to);
-  close(fd);
-  return 0;
+  if (S_ISDIR(st.st_mode)) {
+    if (mkdirat(Handle(to), destination.c_str(), 0700) != 0) return Failed(to);
+  } else {
+    int fd =
+        openat(Handle(to), destination.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return Failed(to);
+    close(fd);
+  }
+  return fstatat(Handle(to), destination.c_str(), &made, AT_SYMLINK_NOFOLLOW) ? Failed(to) : 0;
+}
+
+bool IsEmptyFolder(const Folder& folder, const std::string& name) {
+  int fd = openat(Handle(folder), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (!dir) {
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  int entries = 0;
+  while (const struct dirent* d = readdir(dir))
+    if (std::string_view(d->d_name) != "." && std::string_view(d->d_name) != "..") ++entries;
+  closedir(dir);
+  return entries == 0;
+}
+
+// The name still holds the placeholder this run made, empty as it was made: nobody else's entry.
+bool StillPlaceholder(const Folder& folder, const std::string& name, const struct stat& made) {
+  struct stat now;
+  if (fstatat(Handle(folder), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (now.st_dev != made.st_dev || now.st_ino != made.st_ino) return false;
+  return S_ISDIR(now.st_mode) ? IsEmptyFolder(folder, name) : S_ISREG(now.st_mode) && !now.st_size;
+}
+
+// Two runs of the program never take one name by placeholders at once: each holds the
+// destination folder's advisory lock for the steps. Released when it goes.
+class FolderLock {
+ public:
+  explicit FolderLock(const Folder& folder)
+      : fd_(openat(Handle(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0) flock(fd_, LOCK_EX);
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// The move where the system has no rename that refuses to replace (exFAT or NTFS through FUSE,
+// for one): the new name is taken by a placeholder, which the entry is then renamed over. The
+// placeholder is checked to be still the one made, right before the rename and before it is
+// removed after a failed one, so no entry another program put there is ever replaced or removed.
+// What remains is the instant between that check and the rename, in which a program that is not
+// this one could still put an entry of its own there.
+Error MoveByPlaceholder(const Folder& from, const std::string& source, const Folder& to,
+                        const std::string& destination) {
+  FolderLock lock(to);
+  struct stat made;
+  if (Error error = Placeholder(from, source, to, destination, made)) return error;
+  if (!StillPlaceholder(to, destination, made)) return kTakenMeanwhile;
+  if (renameat(Handle(from), source.c_str(), Handle(to), destination.c_str()) == 0) return 0;
+  Error error = Failed(from, to);
+  if (StillPlaceholder(to, destination, made))
+    unlinkat(Handle(to), destination.c_str(), S_ISDIR(made.st_mode) ? AT_REMOVEDIR : 0);
+  return error;
 }
 
 // The stop a signal asked for. A signal handler can only leave a mark where the run will look.
@@ -99,15 +162,21 @@ void AskToStop(int signal) { stop_signal = signal; }
 
 // ---- Process and console ----
 
-// Ctrl+C, a closed terminal and kill ask the run to stop between two entries; a closed pipe
-// makes the write fail, so that the run learns its reader has gone.
+// Ctrl+C, a closed terminal and kill ask the run to stop between two entries, and break into a
+// write that a paused reader holds up; a signal the caller chose to ignore (nohup) stays
+// ignored. A closed pipe, or a file grown past its limit, makes the write fail, so that the run
+// learns its record can no longer be written.
 void SetUpConsole() {
   struct sigaction ask {};
   ask.sa_handler = AskToStop;
-  ask.sa_flags = SA_RESTART;
   sigemptyset(&ask.sa_mask);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &ask, nullptr);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction was {};
+    if (sigaction(sig, nullptr, &was) == 0 && was.sa_handler != SIG_IGN)
+      sigaction(sig, &ask, nullptr);
+  }
   signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 int StopSignal() { return stop_signal; }
@@ -121,7 +190,7 @@ namespace {
 Error WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR && !stop_signal) continue;
     if (n <= 0) return n < 0 ? errno : EIO;
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
@@ -191,7 +260,7 @@ std::optional<Entry> Lookup(const Folder& folder, std::string_view name, Error* 
     return std::nullopt;
   }
   return Entry{std::string(name), true, AttributesOf(st, name), FileTime(st.st_mtim),
-               static_cast<std::uint64_t>(st.st_size)};
+               static_cast<std::uint64_t>(st.st_size), st.st_dev, st.st_ino};
 }
 
 std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name) {
@@ -209,6 +278,35 @@ bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
 
 bool CanRemove(const Folder&, std::string_view) { return true; }
 
+std::optional<std::uint32_t> Owner(const Folder& folder, std::string_view name) {
+  struct stat st;
+  if (!Stat(folder, name, st, AT_SYMLINK_NOFOLLOW)) return std::nullopt;
+  return st.st_uid;
+}
+
+bool IsShared(const Folder& folder) {
+  struct stat st;
+  return fstat(Handle(folder), &st) == 0 && (st.st_mode & (S_ISVTX | S_IWOTH));
+}
+
+// Read once: the run's own streams do not change while it runs.
+bool IsOwnOutput(const Entry& entry) {
+  static const auto streams = [] {
+    std::vector<std::pair<dev_t, ino_t>> ids;
+    for (int fd : {STDOUT_FILENO, STDERR_FILENO})
+      if (struct stat st; fstat(fd, &st) == 0) ids.emplace_back(st.st_dev, st.st_ino);
+    return ids;
+  }();
+  for (const auto& [device, inode] : streams)
+    if (entry.device == device && entry.inode == inode) return true;
+  return false;
+}
+
+Error CanChange(const Folder& folder) {
+  if (folder.state().error) return folder.state().error;
+  return faccessat(Handle(folder), ".", W_OK | X_OK, AT_EACCESS) ? errno : 0;
+}
+
 Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                 std::string_view new_name) {
   const std::string source(name), destination(new_name);
@@ -216,16 +314,7 @@ Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
       0)
     return 0;
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return Failed(from, to);
-  // No rename that refuses to replace here (exFAT or NTFS through FUSE, for one). Another
-  // program could still remove the placeholder and put an entry of its own in its place in the
-  // instant before the rename, which would then replace it; an entry that held the name before
-  // is never replaced.
-  int removal = 0;
-  if (Error error = Placeholder(from, source, to, destination, removal)) return error;
-  if (renameat(Handle(from), source.c_str(), Handle(to), destination.c_str()) == 0) return 0;
-  Error error = errno;
-  unlinkat(Handle(to), destination.c_str(), removal);
-  return error;
+  return MoveByPlaceholder(from, source, to, destination);
 }
 
 Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,

@@ -284,11 +284,24 @@ bool CanRemove(const Folder& folder, std::string_view name) {
   return true;
 }
 
+// Ownership, shared folders and the run's own output are Linux's concerns; Windows learns what
+// it may change by trying.
+std::optional<std::uint32_t> Owner(const Folder&, std::string_view) { return std::nullopt; }
+
+bool IsShared(const Folder&) { return false; }
+
+bool IsOwnOutput(const Entry&) { return false; }
+
+Error CanChange(const Folder&) { return 0; }
+
+// Between two names of one file (a hard link) the system may report a move that changed
+// nothing: the entry must have left its old name.
 Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                 std::string_view new_name) {
   QuietErrors quiet;
-  if (MoveFileA(PathOf(from, name).c_str(), PathOf(to, new_name).c_str())) return 0;
-  return LastError();
+  const std::string source = PathOf(from, name);
+  if (!MoveFileA(source.c_str(), PathOf(to, new_name).c_str())) return LastError();
+  return GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES ? 0 : ERROR_ALREADY_EXISTS;
 }
 
 Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,

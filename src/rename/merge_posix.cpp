@@ -27,10 +27,6 @@ struct Level {
 
   bool listed_ok() const { return why == 0; }
 
-  Names NamesOf(std::string_view entry) const {
-    return {from.path() + std::string(entry), to.path() + std::string(entry), entry};
-  }
-
   std::string name;  // in the parent's source folder
   platform::Folder from, to;
   platform::Error why = 0;  // why the source folder could not be listed
@@ -41,46 +37,34 @@ struct Level {
 
 enum class Fate { kMoved, kStays, kDescend };
 
-// Moves one entry over if it can go (in a preview, judges whether it could); says why not.
-// What the policy makes of an entry whose name is taken in the destination, or that could not
-// be moved there: merged in turn, replaced, or left with a line that says why.
-Fate Settle(const Level& level, std::string_view name, bool real, platform::Error why,
-            Report& report) {
-  Sides sides{platform::Attributes(level.from, name), platform::Attributes(level.to, name)};
-  sides.same_file =
-      sides.source && sides.destination && platform::SameFile(level.from, name, level.to, name);
-  const Verdict verdict = Judge(sides, OverwriteMode::kOn, false);
-  if (verdict.step == Verdict::Step::kMerge) return Fate::kDescend;
-  if (verdict.outcome == Outcome::kGone) return Fate::kMoved;  // someone else moved it
-  if (verdict.step == Verdict::Step::kNone) {
-    report.Told(level.NamesOf(name), verdict.outcome);
+// Moves one entry over under the policy, "/Y" being what a merge is; says why not where it stays.
+Fate MergeEntry(const Level& level, std::string_view name, const Choices& choices,
+                std::vector<Names>& moved, Report& report) {
+  Choices overwrite = choices;
+  overwrite.overwrite = OverwriteMode::kOn;
+  const Move move(level.from, name, level.to, name);
+  const Result result = MoveUnderPolicy(move, overwrite);
+  if (result.merge) return Fate::kDescend;
+  if (result.outcome == Outcome::kGone) return Fate::kMoved;  // someone else moved it
+  if (result.outcome != Outcome::kRenamed) {
+    report.Told(move.names, result.outcome, result.why);
     return Fate::kStays;
   }
-  if (real && verdict.step == Verdict::Step::kReplace)
-    why = platform::ReplaceEntry(level.from, name, level.to, name);
-  if (!real || !why) return Fate::kMoved;
-  report.Told(level.NamesOf(name), Outcome::kCannotRename, why);
-  return Fate::kStays;
-}
-
-// Moves one entry over if its name is free (in a preview, judges whether it could go).
-Fate MergeEntry(const Level& level, std::string_view name, const Choices& choices, Report& report) {
-  const bool real = !choices.dry_run;
-  platform::Error why = real ? platform::MoveEntry(level.from, name, level.to, name) : 0;
-  if (real && !why) return Fate::kMoved;
-  return Settle(level, name, real, why, report);
+  moved.push_back(move.names);
+  return Fate::kMoved;
 }
 
 // Goes into a folder met by a folder, unless that is deeper than the merge goes.
 void Descend(std::deque<Level>& levels, std::string_view name, Report& report) {
   Level& parent = levels.back();
   if (levels.size() >= kMaxDepth) {
-    report.Told(parent.NamesOf(name), Outcome::kTooDeep);
+    report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kTooDeep);
     ++parent.left;
     return;
   }
   const Level& child = levels.emplace_back(parent.from, name, parent.to, name);
-  if (!child.listed_ok()) report.Told(parent.NamesOf(name), Outcome::kCannotRename, child.why);
+  if (!child.listed_ok())
+    report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kCannotRename, child.why);
 }
 
 // Back from a sub-folder: it goes from the source when nothing stayed in it.
@@ -95,7 +79,8 @@ void Ascend(std::deque<Level>& levels, const Choices& choices) {
 
 // Merges entry after entry, depth first, back up to the top level; false when a stop asked for
 // ended it between two entries, the source kept with what is left.
-bool Walk(std::deque<Level>& levels, const Choices& choices, Report& report) {
+bool Walk(std::deque<Level>& levels, const Choices& choices, std::vector<Names>& moved,
+          Report& report) {
   while (levels.size() > 1 || levels.back().next < levels.back().entries.size()) {
     Level& level = levels.back();
     if (level.next == level.entries.size()) {
@@ -104,7 +89,7 @@ bool Walk(std::deque<Level>& levels, const Choices& choices, Report& report) {
     }
     if (platform::StopSignal()) return false;
     const std::string name = level.entries[level.next++].name;
-    Fate fate = MergeEntry(level, name, choices, report);
+    Fate fate = MergeEntry(level, name, choices, moved, report);
     if (fate == Fate::kStays) ++level.left;
     if (fate == Fate::kDescend) Descend(levels, name, report);
   }
@@ -113,15 +98,17 @@ bool Walk(std::deque<Level>& levels, const Choices& choices, Report& report) {
 
 }  // namespace
 
+// A merge that could not be completed puts on the record each entry that did move.
 Result MergeFolder(const Move& m, const Choices& choices, Report& report) {
   std::deque<Level> levels;
-  levels.emplace_back(m.folder, m.name, m.folder, m.new_name);
+  std::vector<Names> moved;
+  levels.emplace_back(m.source_folder, m.name, m.folder, m.new_name);
   if (!levels.back().listed_ok()) report.Told(m.names, Outcome::kCannotRename, levels.back().why);
-  if (!Walk(levels, choices, report) || levels.back().left) return {Outcome::kNotAllMerged};
-  if (choices.dry_run) return {Outcome::kRenamed};
-  if (platform::Error why = platform::RemoveFolder(m.folder, m.name))
-    return {Outcome::kMergedNotRemoved, why};
-  return {Outcome::kRenamed};
+  const bool whole = Walk(levels, choices, moved, report) && !levels.back().left;
+  platform::Error why = whole && !choices.dry_run ? platform::RemoveFolder(m.folder, m.name) : 0;
+  if (whole && !why) return {Outcome::kRenamed};
+  for (const Names& names : moved) report.Told(names, Outcome::kMoved);
+  return whole ? Result{Outcome::kMergedNotRemoved, why} : Result{Outcome::kNotAllMerged};
 }
 
 }  // namespace stampix

@@ -1,4 +1,4 @@
-// The conflict policy of one rename, and the rename carried out under it.
+// The conflict policy of one move, and the move carried out under it.
 #include "rename/rename.h"
 
 #include "entry/entry.h"
@@ -14,41 +14,48 @@ using Step = Verdict::Step;
 bool IsFolderKind(std::uint32_t attributes) { return attributes & platform::kFolder; }
 
 // Names the system's calls would misread, and paths it would not take, are never handed over.
-std::optional<Outcome> Refusal(const Move& m) {
+std::optional<Outcome> Refused(const Move& m) {
   if (!platform::CanName(m.name) || !platform::CanName(m.new_name)) return Outcome::kCannotName;
   if (TooLong(m.names.source)) return Outcome::kSourceTooLong;
   if (TooLong(m.names.destination)) return Outcome::kTooLong;
   return std::nullopt;
 }
 
+// A folder merged into another user's folder becomes theirs to delete; so does a file put in
+// place of theirs in a folder that others may write to.
+bool Foreign(const Move& m, std::uint32_t destination) {
+  std::optional<std::uint32_t> ours = platform::Owner(m.source_folder, m.name);
+  std::optional<std::uint32_t> theirs = platform::Owner(m.folder, m.new_name);
+  if (!ours || !theirs || *ours == *theirs) return false;
+  return IsFolderKind(destination) || platform::IsShared(m.folder);
+}
+
 Sides Look(const Move& m, OverwriteMode overwrite) {
-  Sides sides{platform::Attributes(m.folder, m.name), platform::Attributes(m.folder, m.new_name)};
-  sides.same_file = overwrite == OverwriteMode::kOn && sides.source && sides.destination &&
-                    platform::SameFile(m.folder, m.name, m.folder, m.new_name);
+  Sides sides{platform::Attributes(m.source_folder, m.name),
+              platform::Attributes(m.folder, m.new_name)};
+  if (overwrite == OverwriteMode::kOff || !sides.source || !sides.destination) return sides;
+  sides.same_file = platform::SameFile(m.source_folder, m.name, m.folder, m.new_name);
+  sides.foreign = Foreign(m, *sides.destination);
   return sides;
+}
+
+// A preview fails where the run would, as far as the system tells without trying.
+Result Previewed(const Move& m, Verdict verdict) {
+  if (verdict.step == Step::kNone || verdict.step == Step::kMerge)
+    return {verdict.outcome, 0, verdict.step == Step::kMerge};
+  platform::Error why = platform::CanChange(m.source_folder);
+  if (!why) why = platform::CanChange(m.folder);
+  return why ? Result{Outcome::kCannotRename, why} : Result{verdict.outcome};
 }
 
 // The step the policy chose, taken; judged by whether the source is still there.
 Result Carry(const Move& m, Verdict verdict, platform::Error why) {
   if (verdict.step == Step::kReplace) {
     if (!platform::CanRemove(m.folder, m.new_name)) return {Outcome::kCannotReplace};
-    why = platform::ReplaceEntry(m.folder, m.name, m.folder, m.new_name);
+    why = platform::ReplaceEntry(m.source_folder, m.name, m.folder, m.new_name);
   }
-  if (Exists(m.folder, m.name)) return {Outcome::kCannotRename, why};
+  if (Exists(m.source_folder, m.name)) return {Outcome::kCannotRename, why};
   return {Outcome::kRenamed};
-}
-
-Result Decide(const Move& m, const Choices& choices, Report& report) {
-  if (std::optional<Outcome> refusal = Refusal(m)) return {*refusal};
-  // The rename never replaces an entry, so when it succeeds the name was free and the source is
-  // gone: every test below would come out the same way.
-  const bool tried = !choices.dry_run && m.name != m.new_name;
-  platform::Error why = tried ? platform::MoveEntry(m.folder, m.name, m.folder, m.new_name) : 0;
-  if (tried && !why) return {Outcome::kRenamed};
-  Verdict verdict = Judge(Look(m, choices.overwrite), choices.overwrite, m.name == m.new_name);
-  if (verdict.step == Step::kMerge) return MergeFolder(m, choices, report);
-  if (verdict.step == Step::kNone || choices.dry_run) return {verdict.outcome};
-  return Carry(m, verdict, why);
 }
 
 }  // namespace
@@ -61,6 +68,7 @@ Verdict Judge(const Sides& sides, OverwriteMode overwrite, bool same_name) {
   if (!from_folder && to_folder) return {Step::kNone, Outcome::kFileToFolder};
   if (from_folder && !to_folder) return {Step::kNone, Outcome::kFolderToFile};
   if (overwrite == OverwriteMode::kOff || same_name) return {Step::kNone, Outcome::kTaken};
+  if (sides.foreign) return {Step::kNone, Outcome::kForeign};
   if (from_folder) return {Step::kMerge, Outcome::kRenamed};
   if (!MayReplace(*sides.destination)) return {Step::kNone, Outcome::kCannotReplace};
   if (sides.same_file) return {Step::kNone, Outcome::kSameFile};
@@ -72,8 +80,26 @@ bool MayReplace(std::uint32_t attributes) {
                          platform::kVolumeLabel | platform::kFolder));
 }
 
+Result MoveUnderPolicy(const Move& m, const Choices& choices) {
+  if (std::optional<Outcome> refusal = Refused(m)) return {*refusal};
+  // The move never replaces an entry, so when it succeeds the name was free and the source is
+  // gone: every test below would come out the same way.
+  const bool same_name = &m.source_folder == &m.folder && m.name == m.new_name;
+  const bool tried = !choices.dry_run && !same_name;
+  platform::Error why =
+      tried ? platform::MoveEntry(m.source_folder, m.name, m.folder, m.new_name) : 0;
+  if (tried && !why) return {Outcome::kRenamed};
+  if (why == platform::kTakenMeanwhile) return {Outcome::kTakenMeanwhile};
+  const Verdict verdict = Judge(Look(m, choices.overwrite), choices.overwrite, same_name);
+  if (choices.dry_run) return Previewed(m, verdict);
+  if (verdict.step == Step::kMerge) return {verdict.outcome, 0, true};
+  if (verdict.step == Step::kNone) return {verdict.outcome};
+  return Carry(m, verdict, why);
+}
+
 Outcome RenameEntry(const Move& move, const Choices& choices, Report& report) {
-  Result result = Decide(move, choices, report);
+  Result result = MoveUnderPolicy(move, choices);
+  if (result.merge) result = MergeFolder(move, choices, report);
   report.Told(move.names, result.outcome, result.why);
   return result.outcome;
 }

@@ -10,24 +10,32 @@
 
 namespace stampix {
 
-// One rename in one folder, and the paths that lines show for it.
+// One entry to take a new name, in its own folder or (inside a folder merge) in another, and the
+// paths that lines show for it.
 struct Move {
   Move(const platform::Folder& in, std::string_view from, std::string_view to)
-      : folder(in),
+      : Move(in, from, in, to) {}
+  Move(const platform::Folder& from_folder, std::string_view from, const platform::Folder& to_folder,
+       std::string_view to)
+      : source_folder(from_folder),
         name(from),
+        folder(to_folder),
         new_name(to),
-        names{in.path() + std::string(from), in.path() + std::string(to), to} {}
+        names{from_folder.path() + std::string(from), to_folder.path() + std::string(to), to} {}
 
-  const platform::Folder& folder;
+  const platform::Folder& source_folder;
   std::string_view name;
+  const platform::Folder& folder;  // where the new name is
   std::string_view new_name;
   Names names;
 };
 
-// What became of a rename, and the system's reason where it gave one.
+// What became of a move, and the system's reason where it gave one. `merge`: a folder met a
+// folder under "/Y", for the caller to merge.
 struct Result {
   Outcome outcome;
   platform::Error why = 0;
+  bool merge = false;
 };
 
 // What is known of the two names once the quick rename could not be done.
@@ -35,6 +43,7 @@ struct Sides {
   std::optional<std::uint32_t> source;       // attribute bits, or nothing when it is missing
   std::optional<std::uint32_t> destination;  // likewise
   bool same_file = false;                    // both lead to one and the same file
+  bool foreign = false;  // the destination is another user's, and would take in ours
 };
 
 // The step the policy takes, and the outcome it comes to when the step succeeds.
@@ -47,16 +56,22 @@ struct Verdict {
 };
 
 // The conflict policy: a free name is taken, kind conflicts are refused, a taken name is skipped
-// without "/Y", and with it a file is replaced (unless it may not be, or is the entry itself
-// under another name) and a folder merged. `same_name`: the entry would be renamed to its own
-// name, which nothing may replace.
+// without "/Y", and with it a file is replaced (unless it may not be, is the entry itself under
+// another name, or is another user's in a folder they share) and a folder merged (unless it is
+// another user's). `same_name`: the entry would be renamed to its own name, which nothing may
+// replace.
 Verdict Judge(const Sides& sides, OverwriteMode overwrite, bool same_name);
 
 // What "/Y" may replace: a file or link that is not read-only, hidden or a system file.
 bool MayReplace(std::uint32_t attributes);
 
-// Renames the entry under the conflict policy (in a preview, only judges it) and tells the
-// report what became of it. Every outcome is judged by whether the source is still there.
+// The one move under the policy, for a stamp and for each entry of a merge: a rename that
+// refuses to replace is tried first; only when it fails are the two sides judged, and the entry
+// of the new name replaced in one step where the policy allows. In a preview, only judged.
+Result MoveUnderPolicy(const Move& move, const Choices& choices);
+
+// Renames the entry under the conflict policy, merging a folder into a folder, and tells the
+// report what became of it.
 Outcome RenameEntry(const Move& move, const Choices& choices, Report& report);
 
 }  // namespace stampix

@@ -14,15 +14,16 @@ enum class OverwriteMode { kOff, kOn };
 struct Choices {
   OverwriteMode overwrite = OverwriteMode::kOff;
   bool dry_run = false;  // Linux "-n": every entry judged as a real run would, nothing changed
+  bool null_record = false;  // Linux "-0": the record as pairs of paths, each ended by a NUL
 
   bool operator==(const Choices&) const = default;
 };
 
 struct Request {
-  enum class Action { kStamp, kUsage, kVersion, kRefuse };
+  enum class Action { kStamp, kUsage, kVersion, kRefuse, kNoPath };
   Action action = Action::kStamp;
   Choices choices = {};
-  std::vector<std::string> operands = {};  // as given; none with kStamp: the current folder
+  std::vector<std::string> operands = {};  // as given
   std::string refused = {};                // kRefuse: the argument that is not understood
 
   bool operator==(const Request&) const = default;

@@ -19,34 +19,50 @@ bool IsEightDigits(std::string_view text) {
   return true;
 }
 
-// Stamps one listed entry; true when it was renamed.
-bool StampEntry(const platform::Folder& folder, const platform::Entry& entry,
-                platform::LocalDates& dates, const Operand& operand, const Choices& choices,
-                Report& report) {
-  const std::string new_name = StampedName(entry.name, StampOf(LocalDate(folder, entry, dates)));
+// What the pass makes of one listed entry that holds no stamp: the outcome, told to the report.
+// `folder_itself`: the operand named it as a folder ("DIR/").
+Outcome StampEntry(const platform::Folder& folder, const platform::Entry& entry,
+                   const std::optional<platform::Entry>& described, platform::LocalDates& dates,
+                   bool folder_itself, const Choices& choices, Report& report) {
+  const Move unchanged{folder, entry.name, entry.name};
+  Outcome outcome = !described                         ? Outcome::kGone
+                    : platform::IsOwnOutput(*described) ? Outcome::kOwnOutput
+                                                        : Outcome::kRenamed;
+  const std::string stamp = described ? StampOf(dates.Of(described->last_write)) : "";
+  if (outcome == Outcome::kRenamed && stamp.empty()) outcome = Outcome::kNoDate;
+  if (outcome != Outcome::kRenamed) {
+    if (outcome == Outcome::kGone) report.Planned(unchanged.names);
+    report.Told(unchanged.names, outcome);
+    return outcome;
+  }
+  const std::string new_name = StampedName(entry.name, stamp);
   const Move move{folder, entry.name, new_name};
-  if (operand.folder_itself && !IsFolder(folder, entry.name)) {
+  if (folder_itself && !(described->attributes & platform::kFolder)) {
     report.Told(move.names, Outcome::kCannotRename,
                 static_cast<platform::Error>(std::errc::not_a_directory));
-    return false;
+    return Outcome::kCannotRename;
   }
   report.Planned(move.names);
-  Outcome outcome = RenameEntry(move, choices, report);
-  return outcome == Outcome::kRenamed;
+  return RenameEntry(move, choices, report);
 }
 
-// Every entry the listing yields, until none is left or the run must stop; the count line when
-// more than one was listed.
+// Every entry the listing yields, until none is left or the run must stop. "DIR/" as a pattern
+// ("*/") selects folders only, as the shell's does; given as a name, it must be one.
 void StampListed(const platform::Folder& folder, Listing& listing, const Operand& operand,
-                 const Choices& choices, Report& report) {
-  std::int32_t found = 0, renamed = 0;
+                 const Choices& choices, Report& report, Tally& tally) {
+  const bool folders_only = operand.folder_itself && listing.is_pattern();
   platform::LocalDates dates;
   for (std::optional<platform::Entry> entry; !report.ShouldStop() && (entry = listing.Next());) {
-    ++found;
-    if (!HasStamp(entry->name) && StampEntry(folder, *entry, dates, operand, choices, report))
-      ++renamed;
+    const bool stamped = HasStamp(entry->name);
+    std::optional<platform::Entry> described;
+    if (!stamped || folders_only) described = Describe(folder, *entry);
+    const bool folder_kind = described && (described->attributes & platform::kFolder);
+    if (folders_only && !folder_kind) continue;
+    ++tally.found;
+    if (!stamped && StampEntry(folder, *entry, described, dates, operand.folder_itself, choices,
+                               report) == Outcome::kRenamed)
+      ++tally.renamed;
   }
-  if (found > 1) report.Count(renamed);
 }
 
 }  // namespace
@@ -72,7 +88,7 @@ std::string StampedName(std::string_view name, std::string_view stamp) {
 }
 
 int StampEntries(const platform::Folder& folder, const Operand& operand, const Choices& choices,
-                 Report& report) {
+                 Report& report, Tally& tally) {
   const std::string search = folder.path() + (operand.name.empty() ? "*.*" : operand.name);
   if (TooLong(search)) {
     report.SearchTooLong(search);
@@ -83,7 +99,7 @@ int StampEntries(const platform::Folder& folder, const Operand& operand, const C
     report.NotFound(search, listing.error());
     return 1;
   }
-  StampListed(folder, listing, operand, choices, report);
+  StampListed(folder, listing, operand, choices, report, tally);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The stamping pass and the stamp's form: every entry a name selects in one folder gets the
 // date it was last written, "(YYYYMMDD)", put into its name.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,9 +29,16 @@ struct Operand {
   bool operator==(const Operand&) const = default;
 };
 
-// Stamps every entry that the operand selects in `folder` (opened on operand.folder). Returns
-// the exit code of the pass: 1 when nothing matches or the search text is too long, else 0.
+// The entries a run listed, over all its operands, and how many of them it renamed.
+struct Tally {
+  std::int32_t found = 0;
+  std::int32_t renamed = 0;
+};
+
+// Stamps every entry that the operand selects in `folder` (opened on operand.folder), counting
+// them into `tally`. Returns the exit code of the pass: 1 when nothing matches or the search text
+// is too long, else 0.
 int StampEntries(const platform::Folder& folder, const Operand& operand, const Choices& choices,
-                 Report& report);
+                 Report& report, Tally& tally);
 
 }  // namespace stampix
