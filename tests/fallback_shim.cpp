@@ -3,12 +3,14 @@
 // with SHIM_NO_LINK, without hard links, so that the program's fallback runs. SHIM_NO_RENAME: no
 // plain rename either; SHIM_KEEP=NAME: NAME cannot be removed; SHIM_SAVE=NAME: another program
 // saves NAME again, the way editors do, right after it was renamed away or just before it is
-// removed.
+// removed; SHIM_TAKE=NAME: another program saves its document as NAME as soon as NAME appears.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdlib>
 #include <string_view>
 
@@ -27,6 +29,25 @@ void SaveAgain(int folder, const char* name) {
 }
 
 }  // namespace
+
+extern "C" int openat(int folder, const char* name, int flags, ...) {
+  va_list rest;
+  va_start(rest, flags);
+  const mode_t mode = (flags & O_CREAT) ? va_arg(rest, mode_t) : 0;
+  va_end(rest);
+  int fd = static_cast<int>(syscall(SYS_openat, folder, name, flags, mode));
+  if (fd >= 0 && (flags & O_CREAT) && Names("SHIM_TAKE", name)) SaveAgain(folder, name);
+  return fd;
+}
+
+extern "C" int mkdirat(int folder, const char* name, mode_t mode) {
+  int done = static_cast<int>(syscall(SYS_mkdirat, folder, name, mode));
+  if (done == 0 && Names("SHIM_TAKE", name)) {
+    syscall(SYS_unlinkat, folder, name, AT_REMOVEDIR);
+    SaveAgain(folder, name);
+  }
+  return done;
+}
 
 extern "C" int renameat2(int, const char*, int, const char*, unsigned) {
   return errno = std::getenv("SHIM_NO_RENAMEAT2") ? ENOSYS : EINVAL, -1;
