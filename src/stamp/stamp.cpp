@@ -75,8 +75,12 @@ bool HasStamp(std::string_view name) {
   return false;
 }
 
+// Built by appends: GCC 12 at -O3 takes "(" + text + ")" for an overlapping copy.
 std::string StampOf(std::string_view date) {
-  return IsEightDigits(date) ? "(" + std::string(date) + ")" : std::string();
+  std::string stamp;
+  if (!IsEightDigits(date)) return stamp;
+  stamp.append("(").append(date).append(")");
+  return stamp;
 }
 
 std::string StampedName(std::string_view name, std::string_view stamp) {
