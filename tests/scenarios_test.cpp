@@ -82,6 +82,13 @@ void MakeSpecial(const fs::path& path, char mark, const std::string&) {
   SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | bit);
 }
 
+// The mark of a read-only, hidden or system entry, as Make takes it.
+std::string Mark(const fs::path& path) {
+  DWORD bits = GetFileAttributesW(path.c_str());
+  return bits & FILE_ATTRIBUTE_READONLY ? "!" : bits & FILE_ATTRIBUTE_HIDDEN ? "~"
+         : bits & FILE_ATTRIBUTE_SYSTEM ? "^" : "";
+}
+
 #else
 std::string Native(std::string path) { return path; }
 
@@ -106,6 +113,8 @@ void MakeSpecial(const fs::path& path, char kind, const std::string& target) {
   if (kind == '%') mkfifo(path.c_str(), 0644);
   if (kind != '%') fs::create_symlink(target, path);
 }
+
+std::string Mark(const fs::path&) { return ""; }
 
 #endif
 
@@ -165,7 +174,8 @@ void Make(const fs::path& folder, const Strings& entries) {
   for (auto it = times.rbegin(); it != times.rend(); ++it) SetTime(it->first, it->second);
 }
 
-// Every entry below the folder in the form Make takes, with the contents of files.
+// Every entry below the folder in the form Make takes, with the contents of files (and on Windows
+// the mark of its attributes).
 std::set<std::string> List(const fs::path& folder) {
   std::set<std::string> entries;
   const std::size_t root = Whole(folder).native().size() + 1;
@@ -175,7 +185,7 @@ std::set<std::string> List(const fs::path& folder) {
     std::string text = entry.is_regular_file() && !entry.is_symlink() ? Content(entry.path()) : "";
     if (entry.is_symlink()) line += "->" + fs::read_symlink(entry).string();
     if (entry.is_directory() && !entry.is_symlink()) line += "/";
-    entries.insert(line + (text.empty() ? "" : "=" + text));
+    entries.insert(Mark(entry.path()) + line + (text.empty() ? "" : "=" + text));
   }
   return entries;
 }
@@ -288,7 +298,7 @@ void PrintTo(const Row& row, std::ostream* out) { *out << row.title; }
 const std::string kA = "{d}A.TXT = A(20041231).TXT", kOld = "{d}OLD = OLD(20041231)";
 const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20041231)/";
 const std::string kKept = "Error: Not all of \"OLD\" could be merged; it was kept.";
-const std::string kXcopy = "\"{t}XCOPY.EXE\"  {d}OLD {d}OLD(20041231) /y/c/i/q/e/h";
+const std::string kXcopy = "\"{t}XCOPY.EXE\"  {d}OLD {d}OLD(20041231) /y/c/i/q/e/h/k";
 const std::string kDeltree = "\"{t}DELTREE.EXE\" /y \"{d}OLD\">nul:";
 // The Linux program's lines on standard error name entries as they were given.
 const std::string kS = "stampix: ", kFrom = "\"{d}A.TXT\"", kTo = "\"{d}A(20041231).TXT\"";
@@ -536,18 +546,19 @@ const Row kRows[] = {
     // ---- Folder merges on Windows: the copy tool, a check, then the tree-delete tool ----
     Merge("a merge by the system's copy tool", "OLD/|OLD/S/|OLD/S/NEW=new|~OLD/H=h|OLD(20041231)/"
           "|OLD(20041231)/KEEP=keep", "DELTREE=0", "2 file(s) copied|" + kDeltree,
-          "OLD(20041231)/|OLD(20041231)/H=h|OLD(20041231)/KEEP=keep|OLD(20041231)/S/|"
+          "OLD(20041231)/|~OLD(20041231)/H=h|OLD(20041231)/KEEP=keep|OLD(20041231)/S/|"
           "OLD(20041231)/S/NEW=new"),
+    // Read-only, hidden and system files keep those attributes.
     Merge("a merge by the system's copy tool and the release's delete tool", "OLD/|OLD/S/|"
           "!OLD/S/NEW=new|~OLD/H=h|^OLD/Y=y|OLD(20041231)/", "DELTREE=real", "3 file(s) copied",
-          "OLD(20041231)/|OLD(20041231)/H=h|OLD(20041231)/S/|OLD(20041231)/S/NEW=new|"
-          "OLD(20041231)/Y=y"),
+          "OLD(20041231)/|~OLD(20041231)/H=h|OLD(20041231)/S/|!OLD(20041231)/S/NEW=new|"
+          "^OLD(20041231)/Y=y"),
     // The copy tool goes on past what it cannot write over; the check compares bytes, kinds and
     // stored names, so a file of the same size and date, or an entry of the other kind, fails.
     {.title = "a copy check compares the bytes",
      .before = "MY OLD/|MY OLD/A=new|MY OLD(20041231)/|MY OLD(20041231)/A=old",
      .command = "/Y {d}MY OLD", .out = "{d}MY OLD = MY OLD(20041231)|\"{t}XCOPY.EXE\"  \"{d}MY OLD"
-     "\" \"{d}MY OLD(20041231)\" /y/c/i/q/e/h|Error: Not all of \"MY OLD\" could be merged; it was "
+     "\" \"{d}MY OLD(20041231)\" /y/c/i/q/e/h/k|Error: Not all of \"MY OLD\" could be merged; it was "
      "kept.", .only = "windows", .setup = {"tools:XCOPY=0 DELTREE=0"}},
     Merge("a copy check compares kinds", "OLD/|OLD/E/|OLD(20041231)/|OLD(20041231)/E",
           "XCOPY=0 DELTREE=0", kXcopy + "|" + kKept),

@@ -24,13 +24,14 @@ bool HasBlank(const std::string& text) { return text.find(' ') != text.npos; }
 // Unquoted, a tool path with a blank would start whatever program its first word names.
 std::string ToolText(const std::string& tool) { return HasBlank(tool) ? Quoted(tool) : tool; }
 
-// "/h": hidden and system files too, or the delete would take them with the source.
+// "/h": hidden and system files too, or the delete would take them with the source; "/k": their
+// read-only attribute too, which the copy would otherwise drop.
 std::string CopyCommandLine(const std::string& tool, const std::string& source,
                             const std::string& destination) {
   bool quote = HasBlank(source) || HasBlank(destination);
   std::string arguments =
       " " + (quote ? Quoted(source) : source) + " " + (quote ? Quoted(destination) : destination);
-  return ToolText(tool) + " " + arguments + " /y/c/i/q/e/h";
+  return ToolText(tool) + " " + arguments + " /y/c/i/q/e/h/k";
 }
 
 std::string DeleteCommandLine(const std::string& tool, const std::string& source) {
