@@ -566,6 +566,12 @@ const Row kRows[] = {
           "mine|OLD(20041231)/|OLD(20041231)/LONGFILENAME.TXT=theirs", "DELTREE=0",
           "1 file(s) copied|" + kKept, "OLD/|OLD/LONG~LMQ.TXT=mine|OLD(20041231)/|"
           "OLD(20041231)/LONGFILENAME.TXT=mine"),
+    // The tools come from the program's own folder (the build's holds DELTREE.EXE), then the
+    // system's, never the current one.
+    {.title = "a tool planted in the current folder is not run", .before = "OLD/|OLD/A=a|"
+     "OLD(20041231)/|XCOPY.EXE=junk", .command = "/Y OLD", .out = kOld + "|1 file(s) copied",
+     .after = "OLD(20041231)/|OLD(20041231)/A=a|XCOPY.EXE=junk", .only = "windows",
+     .setup = {"cwd"}},
     Merge("a tool that cannot start", kOlds, "XCOPY=junk DELTREE=0",
           "Error: {t}XCOPY.EXE could not be started."),
     Merge("no delete tool", kOlds, "XCOPY=0",

@@ -385,12 +385,66 @@ std::optional<PROCESS_INFORMATION> Start(const std::string& command_line) {
 
 }  // namespace
 
+namespace {
+
+// The text a call writes into a buffer of the size it is given; a call that needs more says how
+// much, and is asked once more. Empty when it fails.
+template <typename Call>
+std::string Filled(Call call) {
+  std::string text(MAX_PATH, '\0');
+  DWORD size = call(text.data(), static_cast<DWORD>(text.size()));
+  if (size >= text.size()) {
+    text.resize(size);
+    size = call(text.data(), size);
+    if (size >= text.size()) return {};
+  }
+  text.resize(size);
+  return text;
+}
+
+// The file in the folder, full, if it is there and not a folder.
+std::string FileIn(std::string folder, const std::string& file_name) {
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  const std::string path = folder.empty() ? std::string() : FullPath(folder + file_name);
+  QuietErrors quiet;
+  DWORD bits = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+  return bits != INVALID_FILE_ATTRIBUTES && !(bits & FILE_ATTRIBUTE_DIRECTORY) ? path : "";
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+  return Filled([&](char* text, DWORD size) {
+    return GetFullPathNameA(path.c_str(), size, text, nullptr);
+  });
+}
+
+// The system's own search would look in the current folder second, where anyone may have left a
+// program of the tool's name.
 std::string FindOnPath(const std::string& file_name) {
-  char path[MAX_PATH + 1];
-  char* file_part = nullptr;
-  DWORD n = SearchPathA(nullptr, file_name.c_str(), nullptr, sizeof path, path, &file_part);
-  if (n == 0 || n >= sizeof path) return {};
-  return std::string(path, n);
+  std::string own = Filled([](char* text, DWORD size) {
+    DWORD n = GetModuleFileNameA(nullptr, text, size);
+    return n < size ? n : 2 * size;  // cut short: asked again with more room
+  });
+  own.erase(own.find_last_of('\\') + 1);
+  std::string folders = Filled([](char* text, DWORD size) {
+    return GetSystemDirectoryA(text, size);
+  });
+  folders = own + ";" + folders + ";" + Filled([](char* text, DWORD size) {
+    return GetEnvironmentVariableA("PATH", text, size);
+  });
+  // A folder of PATH may be quoted, as it must be when it holds ";".
+  std::string folder;
+  bool quoted = false;
+  for (std::size_t at = 0; at <= folders.size(); ++at) {
+    const char c = at < folders.size() ? folders[at] : ';';
+    if (c == '"') quoted = !quoted;
+    if (c != '"' && (c != ';' || quoted)) folder += c;
+    if (c != ';' || quoted) continue;
+    if (std::string tool = FileIn(folder, file_name); !tool.empty()) return tool;
+    folder.clear();
+  }
+  return {};
 }
 
 std::optional<std::int32_t> RunAndWait(const std::string& command_line) {

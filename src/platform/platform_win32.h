@@ -17,8 +17,12 @@ std::string CurrentFolder();
 // Longest command line that RunAndWait accepts, counted by TextLength.
 extern const std::size_t kMaxCommandLine;
 
-// Full path of an executable found by its file name in the system's search order, or empty.
+// Full path of an executable found by its file name, or empty: in the program's own folder, then
+// the system folder, then the folders of PATH; never in the current folder, unless PATH names it.
 std::string FindOnPath(const std::string& file_name);
+
+// The path made full, with "\" for every "/", as the system would resolve it; empty if it cannot.
+std::string FullPath(const std::string& path);
 
 // Starts the command line (no shell, no redirection) and waits for it to end. Returns its exit
 // status, or nothing if it could not be started.
