@@ -572,6 +572,10 @@ const Row kRows[] = {
      "OLD(20041231)/|XCOPY.EXE=junk", .command = "/Y OLD", .out = kOld + "|1 file(s) copied",
      .after = "OLD(20041231)/|OLD(20041231)/A=a|XCOPY.EXE=junk", .only = "windows",
      .setup = {"cwd"}},
+    // XCOPY would take "/OLD" for a switch.
+    {.title = "a folder written with / reaches the tools as a full path", .before = kOlds,
+     .command = "/Y ./OLD", .out = "./OLD = OLD(20041231)|" + kXcopy + "|" + kDeltree,
+     .after = "OLD(20041231)/", .only = "windows", .setup = {"cwd", "tools:XCOPY=0 DELTREE=0"}},
     Merge("a tool that cannot start", kOlds, "XCOPY=junk DELTREE=0",
           "Error: {t}XCOPY.EXE could not be started."),
     Merge("no delete tool", kOlds, "XCOPY=0",

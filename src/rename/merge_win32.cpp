@@ -34,6 +34,13 @@ std::string CopyCommandLine(const std::string& tool, const std::string& source,
   return ToolText(tool) + " " + arguments + " /y/c/i/q/e/h/k";
 }
 
+// The tools take a "/" for the start of a switch, and a relative path from a current folder of
+// their own: they get paths full and with "\" only.
+std::string ToolPath(const std::string& path) {
+  std::string full = platform::FullPath(path);
+  return full.empty() ? path : full;
+}
+
 std::string DeleteCommandLine(const std::string& tool, const std::string& source) {
   return ToolText(tool) + " /y " + Quoted(source) + ">nul:";
 }
@@ -124,8 +131,9 @@ Result MergeFolder(const Move& m, const Choices&, Report&) {
   const std::string delete_tool = FindTool(kDeleteTool);
   if (delete_tool.empty()) return {Outcome::kMergeStopped};
   // Both lines are checked before anything runs: a copy without its delete leaves two trees.
-  const std::string copy = CopyCommandLine(copy_tool, m.names.source, m.names.destination);
-  const std::string remove = DeleteCommandLine(delete_tool, m.names.source);
+  const std::string source = ToolPath(m.names.source);
+  const std::string copy = CopyCommandLine(copy_tool, source, ToolPath(m.names.destination));
+  const std::string remove = DeleteCommandLine(delete_tool, source);
   if (RefuseLongCommandLine(copy, kCopyTool) || RefuseLongCommandLine(remove, kDeleteTool))
     return {Outcome::kMergeStopped};
   return CopyThenDelete(m, copy_tool, copy, delete_tool, remove);
