@@ -591,9 +591,17 @@ const Row kRows[] = {
      "too long for XCOPY.EXE.", .only = "windows", .setup = {"tools:XCOPY=0 DELTREE=0"}},
 
     // ---- The release's delete tool: one folder, named as the program names it, or nothing ----
-    {.title = "the delete tool refuses a root", .before = "T/|T/A", .command = "/y \"Q:\\T\\..\"",
+    {.title = "the delete tool refuses a root", .command = "/y \"Q:\\\"",
      .out = "Refused: that is the root of a drive or share.", .code = 1, .only = "windows",
      .setup = {"program:DELTREE"}},
+    // The path rules would drop the dot and delete T.
+    {.title = "the delete tool refuses a name that ends in a dot", .before = "T/|T/A",
+     .command = "/y \"{d}T.\">nul:", .out = "Refused: a part of the path ends in a dot or a blank,"
+     " which names another folder.", .code = 1, .only = "windows", .setup = {"program:DELTREE"}},
+    // What it could not delete keeps its attributes.
+    {.title = "the delete tool stops part way", .before = "~T/|!T/B=b|T/C", .command = "/y \"{d}T\"",
+     .out = "Could not delete \"{d}T\\B\": Sharing violation.|Could not delete \"{d}T\": "
+     "Directory is not empty.", .after = "~T/|!T/B=b", .code = 2, .only = "windows", .setup = {"program:DELTREE", "hold:T/B"}},
     {.title = "the delete tool refuses a file", .before = "F", .command = "/y \"{d}F\">nul:",
      .out = "Refused: \"{d}F\" is a file, not a folder.", .code = 1, .only = "windows",
      .setup = {"program:DELTREE"}},

@@ -112,7 +112,9 @@ const std::tuple<const wchar_t*, const wchar_t*, const char*> kDeleteLines[] = {
     {L"D /y", L"", "no folder"}, {LR"(D /y "")", L"", "no folder"}, {LR"(D "C:\A")", L"", "first"},
     {LR"(D /yes "C:\A")", L"", "first"}, {LR"(D /y C:\A)", L"", "quotes"},
     {LR"(D /y  "C:\A")", L"", "quotes"}, {LR"(D /y "C:\A)", L"", "quotes"},
-    {LR"("D /y "C:\A")", L"", "first"},
+    {LR"("D /y "C:\A")", L"", "first"}, {LR"(D /y "Q:\work\target.")", L"", "dot"},
+    {LR"(D /y "Q:\work\dots\...")", L"", "dot"}, {LR"(D /y "Q:\T\..\")", L"", "dot"},
+    {LR"(D /y "C:\A \B")", L"", "blank"},
 };
 // clang-format on
 
