@@ -76,10 +76,34 @@ void SetTime(const fs::path& path, double seconds) {
   CloseHandle(h);
 }
 
-// A hidden ("~") or system ("^") entry.
-void MakeSpecial(const fs::path& path, char mark, const std::string&) {
+// A Unix program, which Wine starts but gives no handle to wait for (and a thread handle that is
+// not one); false where there is none.
+bool RunUnix(std::string line, const fs::path& folder) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.string().c_str(), &startup, &process);
+}
+
+// Waits up to five seconds for a Unix program's work.
+void Await(const fs::path& path, bool there) {
+  for (int i = 0; i < 500 && fs::exists(path) != there; ++i) Sleep(10);
+}
+
+// A hidden ("~") or system ("^") entry, or a Unix link to `target`: Wine makes none itself.
+void MakeSpecial(const fs::path& path, char mark, const std::string& target) {
+  if (!mark && RunUnix("/bin/ln -s \"" + target + "\" \"" + path.filename().string() + "\"",
+                       path.parent_path()))
+    return Await(path, true);
   DWORD bit = mark == '~' ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM;
   SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | bit);
+}
+
+// Under Wine all of it, Unix links too, which Wine cannot remove.
+void RemoveUnix(const fs::path& top) {
+  if (RunUnix("/bin/rm -rf \"" + top.filename().string() + "\"", top.parent_path()))
+    Await(top, false);
 }
 
 // The mark of a read-only, hidden or system entry, as Make takes it.
@@ -116,6 +140,8 @@ void MakeSpecial(const fs::path& path, char kind, const std::string& target) {
 
 std::string Mark(const fs::path&) { return ""; }
 
+void RemoveUnix(const fs::path&) {}
+
 #endif
 
 const bool kLinux = kSep == '/';
@@ -132,6 +158,8 @@ struct ScratchFolder {
   }
 
   ~ScratchFolder() {
+    RemoveUnix(path.parent_path());
+    if (!fs::exists(path.parent_path())) return;
     for (const auto& entry : fs::recursive_directory_iterator(Whole(path.parent_path())))
       if (!entry.is_symlink())
         fs::permissions(entry, fs::perms::owner_write, fs::perm_options::add);
@@ -145,10 +173,10 @@ struct ScratchFolder {
 
 // Makes the entries, then dates them, those inside a folder before the folder. An entry is
 // "NAME" (an empty file), "NAME=TEXT" (a file holding TEXT), "NAME/" (a folder), "NAME->T" (a
-// symbolic link to T, Linux) or "NAME=>T" (another name of the file T); before the name "!"
-// makes it read-only, "~" hidden and "^" a system file (Windows), "%" a FIFO (Linux); after it
-// "@SECONDS" is its last-write time, else noon of 31 December 2004 UTC (that day in every zone
-// within 11 hours).
+// symbolic link to T; under Wine a Unix one) or "NAME=>T" (another name of the file T); before
+// the name "!" makes it read-only, "~" hidden and "^" a system file (Windows), "%" a FIFO (Linux);
+// after it "@SECONDS" is its last-write time, else noon of 31 December 2004 UTC (that day in
+// every zone within 11 hours).
 void Make(const fs::path& folder, const Strings& entries) {
   std::vector<std::pair<fs::path, double>> times;
   for (std::string entry : entries) {
