@@ -328,6 +328,8 @@ const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20
 const std::string kKept = "Error: Not all of \"OLD\" could be merged; it was kept.";
 const std::string kXcopy = "\"{t}XCOPY.EXE\"  {d}OLD {d}OLD(20041231) /y/c/i/q/e/h/k";
 const std::string kDeltree = "\"{t}DELTREE.EXE\" /y \"{d}OLD\">nul:";
+const std::string kLinked =
+    "Error: \"OLD\" was kept: \"OLD(20041231)\" holds a link, or shares a file or folder with it.";
 // The Linux program's lines on standard error name entries as they were given.
 const std::string kS = "stampix: ", kFrom = "\"{d}A.TXT\"", kTo = "\"{d}A(20041231).TXT\"";
 const std::string kKeptL =
@@ -576,10 +578,10 @@ const Row kRows[] = {
           "|OLD(20041231)/KEEP=keep", "DELTREE=0", "2 file(s) copied|" + kDeltree,
           "OLD(20041231)/|~OLD(20041231)/H=h|OLD(20041231)/KEEP=keep|OLD(20041231)/S/|"
           "OLD(20041231)/S/NEW=new"),
-    // Read-only, hidden and system files keep those attributes.
-    Merge("a merge by the system's copy tool and the release's delete tool", "OLD/|OLD/S/|"
+    // Read-only, hidden and system entries keep those attributes, folders too.
+    Merge("a merge by the system's copy tool and the release's delete tool", "OLD/|~OLD/S/|"
           "!OLD/S/NEW=new|~OLD/H=h|^OLD/Y=y|OLD(20041231)/", "DELTREE=real", "3 file(s) copied",
-          "OLD(20041231)/|~OLD(20041231)/H=h|OLD(20041231)/S/|!OLD(20041231)/S/NEW=new|"
+          "OLD(20041231)/|~OLD(20041231)/H=h|~OLD(20041231)/S/|!OLD(20041231)/S/NEW=new|"
           "^OLD(20041231)/Y=y"),
     // The copy tool goes on past what it cannot write over; the check compares bytes, kinds and
     // stored names, so a file of the same size and date, or an entry of the other kind, fails.
@@ -590,10 +592,20 @@ const Row kRows[] = {
      "kept.", .only = "windows", .setup = {"tools:XCOPY=0 DELTREE=0"}},
     Merge("a copy check compares kinds", "OLD/|OLD/E/|OLD(20041231)/|OLD(20041231)/E",
           "XCOPY=0 DELTREE=0", kXcopy + "|" + kKept),
-    Merge("a copy check that finds a file only by its short name fails", "OLD/|OLD/LONG~LMQ.TXT="
-          "mine|OLD(20041231)/|OLD(20041231)/LONGFILENAME.TXT=theirs", "DELTREE=0",
-          "1 file(s) copied|" + kKept, "OLD/|OLD/LONG~LMQ.TXT=mine|OLD(20041231)/|"
-          "OLD(20041231)/LONGFILENAME.TXT=mine"),
+    // The copy would write through the short name; it is not run.
+    Merge("a name that is the short name of another in the destination", "OLD/|OLD/LONG~LMQ.TXT="
+          "mine|OLD(20041231)/|OLD(20041231)/LONGFILENAME.TXT=theirs", "DELTREE=0", "Error: \"OLD"
+          "\" was kept: a name in it is the short name of another entry in \"OLD(20041231)\"."),
+    // Links (Unix ones under Wine) and other names of one file: the copy would write onto the
+    // source, and the delete take what it wrote.
+    Merge("a link in the destination that leads into the source", "OLD/|OLD/sub/|OLD/sub/b=b|"
+          "OLD(20041231)/|OLD(20041231)/sub->../OLD/sub", "DELTREE=real", kLinked),
+    Merge("a link anywhere in the destination", "OLD/|OLD/a=a|ELSE/|OLD(20041231)/|"
+          "OLD(20041231)/L->../ELSE", "DELTREE=real", kLinked),
+    Merge("a file of the destination that is the source's own", "OLD/|OLD/b=b|OLD(20041231)/|"
+          "OLD(20041231)/b=>OLD/b", "DELTREE=real", kLinked),
+    Merge("a source that is a link into the destination", "OLD(20041231)/|OLD(20041231)/x/|"
+          "OLD->OLD(20041231)/x", "DELTREE=real", kLinked),
     // The tools come from the program's own folder (the build's holds DELTREE.EXE), then the
     // system's, never the current one.
     {.title = "a tool planted in the current folder is not run", .before = "OLD/|OLD/A=a|"

@@ -95,8 +95,8 @@ std::basic_string_view<Char> Tail(std::basic_string_view<Char> line) {
   return line.substr(i);
 }
 
-// The attribute bits the program reads: read-only, hidden, system, volume label, folder.
-constexpr DWORD kKnownAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kFolder;
+// The attribute bits the program reads: read-only, hidden, system, volume label, folder, link.
+constexpr DWORD kKnownAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kFolder | kLink;
 
 std::uint64_t Join(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
 
@@ -120,16 +120,6 @@ HANDLE Open(const std::string& path, DWORD access, DWORD share) {
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The volume and file index of what the path leads to, links followed.
-std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {
-  HANDLE handle = Open(path, 0, kShareAll);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetFileInformationByHandle(handle, &info);
-  CloseHandle(handle);
-  return known ? std::optional(info) : std::nullopt;
-}
 
 }  // namespace
 
@@ -266,12 +256,28 @@ std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view n
   return bits & kKnownAttributes;
 }
 
+std::optional<FileId> Identity(const Folder& folder, std::string_view name) {
+  HANDLE handle = Open(PathOf(folder, name), 0, kShareAll);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return FileId{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
 bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
               std::string_view other_name) {
-  std::optional<BY_HANDLE_FILE_INFORMATION> a = Identity(PathOf(folder, name));
-  std::optional<BY_HANDLE_FILE_INFORMATION> b = Identity(PathOf(other, other_name));
-  return a && b && a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
-         a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
+  std::optional<FileId> a = Identity(folder, name);
+  return a && a == Identity(other, other_name);
+}
+
+void AddAttributes(const Folder& folder, std::string_view name, std::uint32_t attributes) {
+  const std::string path = PathOf(folder, name);
+  QuietErrors quiet;
+  DWORD bits = GetFileAttributesA(path.c_str());
+  if (bits != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(path.c_str(), bits | (attributes & (kReadOnly | kHidden | kSystem)));
 }
 
 // Opening it for deletion is refused exactly when deleting it would be, and deletes nothing.

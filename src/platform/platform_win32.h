@@ -6,10 +6,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/platform.h"
 
 namespace platform {
+
+// The attribute bit of a reparse point: a junction, or a symbolic link (under Wine a Unix one).
+constexpr std::uint32_t kLink = 0x400;
+
+// What a name leads to, links followed: the volume's serial number and the file's index there.
+using FileId = std::pair<std::uint32_t, std::uint64_t>;
+std::optional<FileId> Identity(const Folder& folder, std::string_view name);
+
+// Sets these read-only, hidden and system bits on the entry, keeping its others.
+void AddAttributes(const Folder& folder, std::string_view name, std::uint32_t attributes);
 
 // The current folder, with a separator at its end only at the root; empty if it cannot be read.
 std::string CurrentFolder();
