@@ -109,8 +109,10 @@ void RemoveUnix(const fs::path& top) {
 // The mark of a read-only, hidden or system entry, as Make takes it.
 std::string Mark(const fs::path& path) {
   DWORD bits = GetFileAttributesW(path.c_str());
-  return bits & FILE_ATTRIBUTE_READONLY ? "!" : bits & FILE_ATTRIBUTE_HIDDEN ? "~"
-         : bits & FILE_ATTRIBUTE_SYSTEM ? "^" : "";
+  return bits & FILE_ATTRIBUTE_READONLY ? "!"
+         : bits & FILE_ATTRIBUTE_HIDDEN ? "~"
+         : bits & FILE_ATTRIBUTE_SYSTEM ? "^"
+                                        : "";
 }
 
 #else

@@ -420,9 +420,8 @@ std::string FileIn(std::string folder, const std::string& file_name) {
 }  // namespace
 
 std::string FullPath(const std::string& path) {
-  return Filled([&](char* text, DWORD size) {
-    return GetFullPathNameA(path.c_str(), size, text, nullptr);
-  });
+  return Filled(
+      [&](char* text, DWORD size) { return GetFullPathNameA(path.c_str(), size, text, nullptr); });
 }
 
 // The system's own search would look in the current folder second, where anyone may have left a
@@ -433,12 +432,11 @@ std::string FindOnPath(const std::string& file_name) {
     return n < size ? n : 2 * size;  // cut short: asked again with more room
   });
   own.erase(own.find_last_of('\\') + 1);
-  std::string folders = Filled([](char* text, DWORD size) {
-    return GetSystemDirectoryA(text, size);
-  });
-  folders = own + ";" + folders + ";" + Filled([](char* text, DWORD size) {
-    return GetEnvironmentVariableA("PATH", text, size);
-  });
+  const std::string system =
+      Filled([](char* text, DWORD size) { return GetSystemDirectoryA(text, size); });
+  const std::string path =
+      Filled([](char* text, DWORD size) { return GetEnvironmentVariableA("PATH", text, size); });
+  const std::string folders = own + ";" + system + ";" + path;
   // A folder of PATH may be quoted, as it must be when it holds ";".
   std::string folder;
   bool quoted = false;
