@@ -76,10 +76,43 @@ void SetTime(const fs::path& path, double seconds) {
   CloseHandle(h);
 }
 
-// A hidden ("~") or system ("^") entry.
-void MakeSpecial(const fs::path& path, char mark, const std::string&) {
+// A Unix program, which Wine starts but gives no handle to wait for (and a thread handle that is
+// not one); false where there is none.
+bool RunUnix(std::string line, const fs::path& folder) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.string().c_str(), &startup, &process);
+}
+
+// Waits up to five seconds for a Unix program's work.
+void Await(const fs::path& path, bool there) {
+  for (int i = 0; i < 500 && fs::exists(path) != there; ++i) Sleep(10);
+}
+
+// A hidden ("~") or system ("^") entry, or a Unix link to `target`: Wine makes none itself.
+void MakeSpecial(const fs::path& path, char mark, const std::string& target) {
+  if (!mark && RunUnix("/bin/ln -s \"" + target + "\" \"" + path.filename().string() + "\"",
+                       path.parent_path()))
+    return Await(path, true);
   DWORD bit = mark == '~' ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM;
   SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | bit);
+}
+
+// Under Wine all of it, Unix links too, which Wine cannot remove.
+void RemoveUnix(const fs::path& top) {
+  if (RunUnix("/bin/rm -rf \"" + top.filename().string() + "\"", top.parent_path()))
+    Await(top, false);
+}
+
+// The mark of a read-only, hidden or system entry, as Make takes it.
+std::string Mark(const fs::path& path) {
+  DWORD bits = GetFileAttributesW(path.c_str());
+  return bits & FILE_ATTRIBUTE_READONLY ? "!"
+         : bits & FILE_ATTRIBUTE_HIDDEN ? "~"
+         : bits & FILE_ATTRIBUTE_SYSTEM ? "^"
+                                        : "";
 }
 
 #else
@@ -110,6 +143,10 @@ void MakeSpecial(const fs::path& path, char kind, const std::string& target) {
   if (kind == '$') chmod(path.c_str(), 01777);
 }
 
+std::string Mark(const fs::path&) { return ""; }
+
+void RemoveUnix(const fs::path&) {}
+
 #endif
 
 const bool kLinux = kSep == '/';
@@ -126,6 +163,8 @@ struct ScratchFolder {
   }
 
   ~ScratchFolder() {
+    RemoveUnix(path.parent_path());
+    if (!fs::exists(path.parent_path())) return;
     for (const auto& entry : fs::recursive_directory_iterator(Whole(path.parent_path())))
       if (!entry.is_symlink())
         fs::permissions(entry, fs::perms::owner_write, fs::perm_options::add);
@@ -139,11 +178,10 @@ struct ScratchFolder {
 
 // Makes the entries, then dates them, those inside a folder before the folder. An entry is
 // "NAME" (an empty file), "NAME=TEXT" (a file holding TEXT), "NAME/" (a folder), "NAME->T" (a
-// symbolic link to T, Linux) or "NAME=>T" (another name of the file T); before the name "!"
-// makes it read-only, "~" hidden and "^" a system file (Windows), "%" a FIFO, "+" another
-// user's and "$" a folder all may write to (Linux); after it
-// "@SECONDS" is its last-write time, else noon of 31 December 2004 UTC (that day in every zone
-// within 11 hours).
+// symbolic link to T; under Wine a Unix one) or "NAME=>T" (another name of the file T); before
+// the name "!" makes it read-only, "~" hidden and "^" a system file (Windows), "%" a FIFO, "+"
+// another user's and "$" a folder all may write to (Linux); after it "@SECONDS" is its
+// last-write time, else noon of 31 December 2004 UTC (that day in every zone within 11 hours).
 void Make(const fs::path& folder, const Strings& entries) {
   std::vector<std::pair<fs::path, double>> times;
   for (std::string entry : entries) {
@@ -169,7 +207,8 @@ void Make(const fs::path& folder, const Strings& entries) {
   for (auto it = times.rbegin(); it != times.rend(); ++it) SetTime(it->first, it->second);
 }
 
-// Every entry below the folder in the form Make takes, with the contents of files.
+// Every entry below the folder in the form Make takes, with the contents of files (and on Windows
+// the mark of its attributes).
 std::set<std::string> List(const fs::path& folder) {
   std::set<std::string> entries;
   const std::size_t root = Whole(folder).native().size() + 1;
@@ -179,7 +218,7 @@ std::set<std::string> List(const fs::path& folder) {
     std::string text = entry.is_regular_file() && !entry.is_symlink() ? Content(entry.path()) : "";
     if (entry.is_symlink()) line += "->" + fs::read_symlink(entry).string();
     if (entry.is_directory() && !entry.is_symlink()) line += "/";
-    entries.insert(line + (text.empty() ? "" : "=" + text));
+    entries.insert(Mark(entry.path()) + line + (text.empty() ? "" : "=" + text));
   }
   return entries;
 }
@@ -294,8 +333,10 @@ void PrintTo(const Row& row, std::ostream* out) { *out << row.title; }
 const std::string kA = "{d}A.TXT = A(20041231).TXT", kOld = "{d}OLD = OLD(20041231)";
 const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20041231)/";
 const std::string kKept = "Error: Not all of \"OLD\" could be merged; it was kept.";
-const std::string kXcopy = "\"{t}XCOPY.EXE\"  {d}OLD {d}OLD(20041231) /y/c/i/q/e/h";
+const std::string kXcopy = "\"{t}XCOPY.EXE\"  {d}OLD {d}OLD(20041231) /y/c/i/q/e/h/k";
 const std::string kDeltree = "\"{t}DELTREE.EXE\" /y \"{d}OLD\">nul:";
+const std::string kLinked =
+    "Error: \"OLD\" was kept: \"OLD(20041231)\" holds a link, or shares a file or folder with it.";
 // The Linux program's lines on standard error name entries as they were given.
 const std::string kS = "stampix: ", kFrom = "\"{d}A.TXT\"", kTo = "\"{d}A(20041231).TXT\"";
 const std::string kKeptL =
@@ -579,25 +620,46 @@ const Row kRows[] = {
     // ---- Folder merges on Windows: the copy tool, a check, then the tree-delete tool ----
     Merge("a merge by the system's copy tool", "OLD/|OLD/S/|OLD/S/NEW=new|~OLD/H=h|OLD(20041231)/"
           "|OLD(20041231)/KEEP=keep", "DELTREE=0", "2 file(s) copied|" + kDeltree,
-          "OLD(20041231)/|OLD(20041231)/H=h|OLD(20041231)/KEEP=keep|OLD(20041231)/S/|"
+          "OLD(20041231)/|~OLD(20041231)/H=h|OLD(20041231)/KEEP=keep|OLD(20041231)/S/|"
           "OLD(20041231)/S/NEW=new"),
-    Merge("a merge by the system's copy tool and the release's delete tool", "OLD/|OLD/S/|"
+    // Read-only, hidden and system entries keep those attributes, folders too.
+    Merge("a merge by the system's copy tool and the release's delete tool", "OLD/|~OLD/S/|"
           "!OLD/S/NEW=new|~OLD/H=h|^OLD/Y=y|OLD(20041231)/", "DELTREE=real", "3 file(s) copied",
-          "OLD(20041231)/|OLD(20041231)/H=h|OLD(20041231)/S/|OLD(20041231)/S/NEW=new|"
-          "OLD(20041231)/Y=y"),
+          "OLD(20041231)/|~OLD(20041231)/H=h|~OLD(20041231)/S/|!OLD(20041231)/S/NEW=new|"
+          "^OLD(20041231)/Y=y"),
     // The copy tool goes on past what it cannot write over; the check compares bytes, kinds and
     // stored names, so a file of the same size and date, or an entry of the other kind, fails.
     {.title = "a copy check compares the bytes",
      .before = "MY OLD/|MY OLD/A=new|MY OLD(20041231)/|MY OLD(20041231)/A=old",
      .command = "/Y {d}MY OLD", .out = "{d}MY OLD = MY OLD(20041231)|\"{t}XCOPY.EXE\"  \"{d}MY OLD"
-     "\" \"{d}MY OLD(20041231)\" /y/c/i/q/e/h|Error: Not all of \"MY OLD\" could be merged; it was "
+     "\" \"{d}MY OLD(20041231)\" /y/c/i/q/e/h/k|Error: Not all of \"MY OLD\" could be merged; it was "
      "kept.", .only = "windows", .setup = {"tools:XCOPY=0 DELTREE=0"}},
     Merge("a copy check compares kinds", "OLD/|OLD/E/|OLD(20041231)/|OLD(20041231)/E",
           "XCOPY=0 DELTREE=0", kXcopy + "|" + kKept),
-    Merge("a copy check that finds a file only by its short name fails", "OLD/|OLD/LONG~LMQ.TXT="
-          "mine|OLD(20041231)/|OLD(20041231)/LONGFILENAME.TXT=theirs", "DELTREE=0",
-          "1 file(s) copied|" + kKept, "OLD/|OLD/LONG~LMQ.TXT=mine|OLD(20041231)/|"
-          "OLD(20041231)/LONGFILENAME.TXT=mine"),
+    // The copy would write through the short name; it is not run.
+    Merge("a name that is the short name of another in the destination", "OLD/|OLD/LONG~LMQ.TXT="
+          "mine|OLD(20041231)/|OLD(20041231)/LONGFILENAME.TXT=theirs", "DELTREE=0", "Error: \"OLD"
+          "\" was kept: a name in it is the short name of another entry in \"OLD(20041231)\"."),
+    // Links (Unix ones under Wine) and other names of one file: the copy would write onto the
+    // source, and the delete take what it wrote.
+    Merge("a link in the destination that leads into the source", "OLD/|OLD/sub/|OLD/sub/b=b|"
+          "OLD(20041231)/|OLD(20041231)/sub->../OLD/sub", "DELTREE=real", kLinked),
+    Merge("a link anywhere in the destination", "OLD/|OLD/a=a|ELSE/|OLD(20041231)/|"
+          "OLD(20041231)/L->../ELSE", "DELTREE=real", kLinked),
+    Merge("a file of the destination that is the source's own", "OLD/|OLD/b=b|OLD(20041231)/|"
+          "OLD(20041231)/b=>OLD/b", "DELTREE=real", kLinked),
+    Merge("a source that is a link into the destination", "OLD(20041231)/|OLD(20041231)/x/|"
+          "OLD->OLD(20041231)/x", "DELTREE=real", kLinked),
+    // The tools come from the program's own folder (the build's holds DELTREE.EXE), then the
+    // system's, never the current one.
+    {.title = "a tool planted in the current folder is not run", .before = "OLD/|OLD/A=a|"
+     "OLD(20041231)/|XCOPY.EXE=junk", .command = "/Y OLD", .out = kOld + "|1 file(s) copied",
+     .after = "OLD(20041231)/|OLD(20041231)/A=a|XCOPY.EXE=junk", .only = "windows",
+     .setup = {"cwd"}},
+    // XCOPY would take "/OLD" for a switch.
+    {.title = "a folder written with / reaches the tools as a full path", .before = kOlds,
+     .command = "/Y ./OLD", .out = "./OLD = OLD(20041231)|" + kXcopy + "|" + kDeltree,
+     .after = "OLD(20041231)/", .only = "windows", .setup = {"cwd", "tools:XCOPY=0 DELTREE=0"}},
     Merge("a tool that cannot start", kOlds, "XCOPY=junk DELTREE=0",
           "Error: {t}XCOPY.EXE could not be started."),
     Merge("no delete tool", kOlds, "XCOPY=0",
@@ -613,9 +675,17 @@ const Row kRows[] = {
      "too long for XCOPY.EXE.", .only = "windows", .setup = {"tools:XCOPY=0 DELTREE=0"}},
 
     // ---- The release's delete tool: one folder, named as the program names it, or nothing ----
-    {.title = "the delete tool refuses a root", .before = "T/|T/A", .command = "/y \"Q:\\T\\..\"",
+    {.title = "the delete tool refuses a root", .command = "/y \"Q:\\\"",
      .out = "Refused: that is the root of a drive or share.", .code = 1, .only = "windows",
      .setup = {"program:DELTREE"}},
+    // The path rules would drop the dot and delete T.
+    {.title = "the delete tool refuses a name that ends in a dot", .before = "T/|T/A",
+     .command = "/y \"{d}T.\">nul:", .out = "Refused: a part of the path ends in a dot or a blank,"
+     " which names another folder.", .code = 1, .only = "windows", .setup = {"program:DELTREE"}},
+    // What it could not delete keeps its attributes.
+    {.title = "the delete tool stops part way", .before = "~T/|!T/B=b|T/C", .command = "/y \"{d}T\"",
+     .out = "Could not delete \"{d}T\\B\": Sharing violation.|Could not delete \"{d}T\": "
+     "Directory is not empty.", .after = "~T/|!T/B=b", .code = 2, .only = "windows", .setup = {"program:DELTREE", "hold:T/B"}},
     {.title = "the delete tool refuses a file", .before = "F", .command = "/y \"{d}F\">nul:",
      .out = "Refused: \"{d}F\" is a file, not a folder.", .code = 1, .only = "windows",
      .setup = {"program:DELTREE"}},

@@ -40,15 +40,17 @@ const std::tuple<const char*, const char*, bool> kWildcards[] = {
 };
 
 #ifdef _WIN32
-// The Windows command tail: "/Y" and "/?" anywhere in any case, the first "/Y" that is not a
-// path's own text cut out, then the blanks around and, where it starts and ends with one, every
-// surrounding quote.
+// The Windows command tail: "/Y" and "/?" anywhere in any case, the first "/Y" that is not path
+// text (glued to it on both sides) cut out, then the blanks around and, where it starts and ends
+// with one, every surrounding quote.
 const std::pair<const char*, Request> kTails[] = {
     {"", {kUsage}}, {"A.TXT/?", {kUsage}}, {"/y C:\\T\\A", {kStamp, {kOn}, {"C:\\T\\A"}}},
     {"C:\\T\\A /Y", {kStamp, {kOn}, {"C:\\T\\A"}}}, {"  /Y  A  ", {kStamp, {kOn}, {"A"}}},
     {"/Y", {kStamp, {kOn}, {""}}}, {"/Y /Y A", {kStamp, {kOn}, {"/Y A"}}},
-    {"C:\\YEARS/Y1\\A", {kStamp, {kOn}, {"C:\\YEARS1\\A"}}},
-    {"MYFILE.TXT/Y", {kStamp, {kOn}, {"MYFILE.TXT"}}},
+    {"C:\\YEARS/Y1\\A", {kStamp, {kOff}, {"C:\\YEARS/Y1\\A"}}},
+    {"sub/Ynotes.txt", {kStamp, {kOff}, {"sub/Ynotes.txt"}}},
+    {"Q:/Yfile.txt", {kStamp, {kOff}, {"Q:/Yfile.txt"}}},
+    {"MYFILE.TXT/Y", {kStamp, {kOn}, {"MYFILE.TXT"}}}, {"\"C:\\A/Y\"", {kStamp, {kOn}, {"C:\\A"}}},
     {"Z:/d/data/y/*.TXT", {kStamp, {kOff}, {"Z:/d/data/y/*.TXT"}}},
     {"Z:/d/y/A /y", {kStamp, {kOn}, {"Z:/d/y/A"}}}, {"\"Z:/y/A\"/Y", {kStamp, {kOn}, {"Z:/y/A"}}},
     {"\"C:\\MY A\"", {kStamp, {kOff}, {"C:\\MY A"}}},
@@ -111,7 +113,9 @@ const std::tuple<const wchar_t*, const wchar_t*, const char*> kDeleteLines[] = {
     {L"D /y", L"", "no folder"}, {LR"(D /y "")", L"", "no folder"}, {LR"(D "C:\A")", L"", "first"},
     {LR"(D /yes "C:\A")", L"", "first"}, {LR"(D /y C:\A)", L"", "quotes"},
     {LR"(D /y  "C:\A")", L"", "quotes"}, {LR"(D /y "C:\A)", L"", "quotes"},
-    {LR"("D /y "C:\A")", L"", "first"},
+    {LR"("D /y "C:\A")", L"", "first"}, {LR"(D /y "Q:\work\target.")", L"", "dot"},
+    {LR"(D /y "Q:\work\dots\...")", L"", "dot"}, {LR"(D /y "Q:\T\..\")", L"", "dot"},
+    {LR"(D /y "C:\A \B")", L"", "blank"},
 };
 // clang-format on
 

@@ -77,6 +77,18 @@ std::string MergedNotRemoved(std::string_view source) {
       {"Error: ", Quoted(LastPathField(source)), " was merged, but it could not be removed."});
 }
 
+std::string Linked(std::string_view source, std::string_view destination) {
+  return Join({"Error: ", Quoted(LastPathField(source)),
+               " was kept: ", Quoted(LastPathField(destination)),
+               " holds a link, or shares a file or folder with it."});
+}
+
+std::string ShortNameTaken(std::string_view source, std::string_view destination) {
+  return Join({"Error: ", Quoted(LastPathField(source)),
+               " was kept: a name in it is the short name of another entry in ",
+               Quoted(LastPathField(destination)), "."});
+}
+
 std::string ToolNotFound(std::string_view tool) {
   return Join({tool, " not found for external call? Make sure this is in your path."});
 }

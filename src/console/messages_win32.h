@@ -32,6 +32,8 @@ std::string RenameFailed(std::string_view source);
 std::string NoDate(std::string_view source);
 std::string NotAllMerged(std::string_view source);
 std::string MergedNotRemoved(std::string_view source);
+std::string Linked(std::string_view source, std::string_view destination);
+std::string ShortNameTaken(std::string_view source, std::string_view destination);
 
 std::string ToolNotFound(std::string_view tool);
 std::string ToolNotStarted(std::string_view tool);

@@ -42,10 +42,21 @@ bool OnlyRedirection(std::wstring_view rest) {
 
 Request Refuse(std::string_view why) { return {{}, Refused(why)}; }
 
+// The path rules drop a part's trailing dots and blanks, and "." and ".." lead elsewhere:
+// "C:\W\OLD." would delete C:\W\OLD, and "C:\W\OLD\..." too.
+bool HasPartEndingInDotOrBlank(std::wstring_view path) {
+  for (std::size_t i = 0; i < path.size(); ++i)
+    if ((path[i] == L'.' || IsBlank(path[i])) && (i + 1 == path.size() || IsSeparator(path[i + 1])))
+      return true;
+  return false;
+}
+
 Request JudgeFolder(std::wstring folder) {
   if (folder.empty()) return Refuse(std::string("no folder is named") + kUsage);
   if (folder.find_first_of(L"*?") != folder.npos) return Refuse("the folder holds a wildcard");
   if (IsRoot(folder)) return Refuse(kRootRefusal);
+  if (HasPartEndingInDotOrBlank(folder))
+    return Refuse("a part of the path ends in a dot or a blank, which names another folder");
   return {std::move(folder), {}};
 }
 
@@ -59,6 +70,8 @@ Step PlanEntry(std::uint32_t attributes) {
     return {attributes & kDirectory ? Action::kRemoveFolder : Action::kDeleteFile, set};
   return {attributes & kDirectory ? Action::kDescend : Action::kDeleteFile, set};
 }
+
+std::uint32_t Restored(std::uint32_t attributes) { return attributes & (kBlocking | kKeepable); }
 
 Request JudgeCommandLine(std::wstring_view command_line) {
   std::wstring_view tail = TailOf(command_line);

@@ -28,6 +28,9 @@ struct Step {
 // What to do with an entry that has these attributes.
 Step PlanEntry(std::uint32_t attributes);
 
+// The attributes to put back on an entry that was not deleted after PlanEntry's were set.
+std::uint32_t Restored(std::uint32_t attributes);
+
 // The command line, program name included: the folder it names, or why it is refused.
 struct Request {
   std::wstring folder;  // as given; empty when refused

@@ -73,12 +73,18 @@ bool SetAttributes(const std::wstring& long_path, std::uint32_t attributes) {
   return done;
 }
 
-bool Remove(const std::wstring& path, deltree::Step step) {
+// `attributes`: the entry's own, put back if it stays: what is left is kept as it was found.
+bool Remove(const std::wstring& path, std::uint32_t attributes) {
+  const deltree::Step step = deltree::PlanEntry(attributes);
   const std::wstring long_path = deltree::LongPath(path);
-  bool done = (step.attributes == 0 || SetAttributes(long_path, step.attributes)) &&
-              (step.action == deltree::Action::kDeleteFile ? DeleteFileW(long_path.c_str())
-                                                           : RemoveDirectoryW(long_path.c_str()));
-  return done || Report(path, GetLastError());
+  if (step.attributes != 0 && !SetAttributes(long_path, step.attributes))
+    return Report(path, GetLastError());
+  if (step.action == deltree::Action::kDeleteFile ? DeleteFileW(long_path.c_str())
+                                                  : RemoveDirectoryW(long_path.c_str()))
+    return true;
+  const DWORD error = GetLastError();
+  if (step.attributes != 0) SetAttributes(long_path, deltree::Restored(attributes));
+  return Report(path, error);
 }
 
 struct Found {
@@ -103,7 +109,7 @@ std::optional<std::vector<Found>> List(const std::wstring& folder) {
 
 struct Pending {
   std::wstring path;  // full, without the long-path prefix
-  deltree::Step step;
+  std::uint32_t attributes;
   bool listed = false;
 };
 
@@ -113,23 +119,23 @@ bool Empty(const std::wstring& folder, std::vector<Pending>& pending) {
   std::optional<std::vector<Found>> entries = List(folder);
   if (!entries) return Report(folder, GetLastError());
   for (const Found& entry : *entries) {
-    Pending next{folder + L"\\" + entry.name, deltree::PlanEntry(entry.attributes)};
-    if (next.step.action == deltree::Action::kDescend)
+    Pending next{folder + L"\\" + entry.name, entry.attributes};
+    if (deltree::PlanEntry(entry.attributes).action == deltree::Action::kDescend)
       pending.push_back(std::move(next));
     else
-      Remove(next.path, next.step);
+      Remove(next.path, next.attributes);
   }
   return true;
 }
 
 // Deepest first: a folder is removed once everything it held has been dealt with. True when
 // the root, removed last, is gone.
-bool DeleteTree(const std::wstring& root, deltree::Step step) {
-  std::vector<Pending> pending{{root, step}};
+bool DeleteTree(const std::wstring& root, std::uint32_t attributes) {
+  std::vector<Pending> pending{{root, attributes}};
   bool removed = false;
   while (!pending.empty()) {
     if (pending.back().listed) {
-      removed = Remove(pending.back().path, pending.back().step);
+      removed = Remove(pending.back().path, pending.back().attributes);
       pending.pop_back();
       continue;
     }
@@ -177,5 +183,5 @@ int main() {
   const DWORD attributes = GetFileAttributesW(deltree::LongPath(full).c_str());
   if (std::string why = NotAFolder(full, attributes); !why.empty())
     return Refuse(deltree::Refused(why));
-  return DeleteTree(full, deltree::PlanEntry(attributes)) ? 0 : kNotAllDeletedExit;
+  return DeleteTree(full, attributes) ? 0 : kNotAllDeletedExit;
 }

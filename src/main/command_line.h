@@ -12,7 +12,7 @@
 namespace stampix {
 
 // What the command line asks for. Windows: one tail; the usage for nothing or "/?" anywhere,
-// "/Y" in any case (a "/Y" that a path's own "/" puts there is path text), and one operand, its
+// "/Y" in any case (one glued to path text on both sides is path text), and one operand, its
 // surrounding quotes removed. Linux: one operand an argument, and before "--" the options "-n"
 // ("--dry-run"), "/Y" (any case, "--overwrite"), "-h" ("--help", "/?") and "--version"; any other
 // argument that starts with "-" is not understood.

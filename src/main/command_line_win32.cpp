@@ -1,6 +1,6 @@
 // The Windows program's command tail: the usage for nothing or "/?" anywhere, "/Y" in any case
-// wherever it stands (but where a path's own "/" puts it), one operand with its surrounding
-// quotes removed, and that operand's folder part and name.
+// wherever it stands (but glued inside path text), one operand with its surrounding quotes
+// removed, and that operand's folder part and name.
 #include "entry/path.h"
 #include "main/command_line.h"
 #include "platform/platform_win32.h"
@@ -28,12 +28,15 @@ bool IsOverwriteAt(std::string_view tail, std::size_t at) {
   return at + 1 < tail.size() && tail[at] == '/' && Upper(tail[at + 1]) == 'Y';
 }
 
-// In a tail that writes its folders with "/", a "/Y" glued to the text before it is where a path
-// goes into a folder whose name starts with "Y"; elsewhere "/Y" is the switch wherever it is.
+bool IsPathCharacter(std::string_view tail, std::size_t at) {
+  return at < tail.size() && tail[at] != ' ' && tail[at] != '"';
+}
+
+// A "/Y" glued to path text on both sides ("sub/Ynotes.txt") goes into a folder or name that
+// starts with "Y"; taken for the switch it would stamp another entry, and replace one. A blank, a
+// quote or the end on either side leaves it the switch: first, last, alone, or after the name.
 bool IsPathText(std::string_view tail, std::size_t at) {
-  const bool glued = at > 0 && tail[at - 1] != ' ' && tail[at - 1] != '"';
-  const bool another = tail.find('/') < at || tail.find('/', at + 1) != tail.npos;
-  return glued && another;
+  return at > 0 && IsPathCharacter(tail, at - 1) && IsPathCharacter(tail, at + 2);
 }
 
 std::size_t FindOverwrite(std::string_view tail) {

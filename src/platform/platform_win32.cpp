@@ -95,8 +95,8 @@ std::basic_string_view<Char> Tail(std::basic_string_view<Char> line) {
   return line.substr(i);
 }
 
-// The attribute bits the program reads: read-only, hidden, system, volume label, folder.
-constexpr DWORD kKnownAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kFolder;
+// The attribute bits the program reads: read-only, hidden, system, volume label, folder, link.
+constexpr DWORD kKnownAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kFolder | kLink;
 
 std::uint64_t Join(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
 
@@ -120,16 +120,6 @@ HANDLE Open(const std::string& path, DWORD access, DWORD share) {
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The volume and file index of what the path leads to, links followed.
-std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {
-  HANDLE handle = Open(path, 0, kShareAll);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetFileInformationByHandle(handle, &info);
-  CloseHandle(handle);
-  return known ? std::optional(info) : std::nullopt;
-}
 
 }  // namespace
 
@@ -266,12 +256,28 @@ std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view n
   return bits & kKnownAttributes;
 }
 
+std::optional<FileId> Identity(const Folder& folder, std::string_view name) {
+  HANDLE handle = Open(PathOf(folder, name), 0, kShareAll);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return FileId{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
 bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
               std::string_view other_name) {
-  std::optional<BY_HANDLE_FILE_INFORMATION> a = Identity(PathOf(folder, name));
-  std::optional<BY_HANDLE_FILE_INFORMATION> b = Identity(PathOf(other, other_name));
-  return a && b && a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
-         a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
+  std::optional<FileId> a = Identity(folder, name);
+  return a && a == Identity(other, other_name);
+}
+
+void AddAttributes(const Folder& folder, std::string_view name, std::uint32_t attributes) {
+  const std::string path = PathOf(folder, name);
+  QuietErrors quiet;
+  DWORD bits = GetFileAttributesA(path.c_str());
+  if (bits != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(path.c_str(), bits | (attributes & (kReadOnly | kHidden | kSystem)));
 }
 
 // Opening it for deletion is refused exactly when deleting it would be, and deletes nothing.
@@ -398,12 +404,64 @@ std::optional<PROCESS_INFORMATION> Start(const std::string& command_line) {
 
 }  // namespace
 
+namespace {
+
+// The text a call writes into a buffer of the size it is given; a call that needs more says how
+// much, and is asked once more. Empty when it fails.
+template <typename Call>
+std::string Filled(Call call) {
+  std::string text(MAX_PATH, '\0');
+  DWORD size = call(text.data(), static_cast<DWORD>(text.size()));
+  if (size >= text.size()) {
+    text.resize(size);
+    size = call(text.data(), size);
+    if (size >= text.size()) return {};
+  }
+  text.resize(size);
+  return text;
+}
+
+// The file in the folder, full, if it is there and not a folder.
+std::string FileIn(std::string folder, const std::string& file_name) {
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  const std::string path = folder.empty() ? std::string() : FullPath(folder + file_name);
+  QuietErrors quiet;
+  DWORD bits = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+  return bits != INVALID_FILE_ATTRIBUTES && !(bits & FILE_ATTRIBUTE_DIRECTORY) ? path : "";
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+  return Filled(
+      [&](char* text, DWORD size) { return GetFullPathNameA(path.c_str(), size, text, nullptr); });
+}
+
+// The system's own search would look in the current folder second, where anyone may have left a
+// program of the tool's name.
 std::string FindOnPath(const std::string& file_name) {
-  char path[MAX_PATH + 1];
-  char* file_part = nullptr;
-  DWORD n = SearchPathA(nullptr, file_name.c_str(), nullptr, sizeof path, path, &file_part);
-  if (n == 0 || n >= sizeof path) return {};
-  return std::string(path, n);
+  std::string own = Filled([](char* text, DWORD size) {
+    DWORD n = GetModuleFileNameA(nullptr, text, size);
+    return n < size ? n : 2 * size;  // cut short: asked again with more room
+  });
+  own.erase(own.find_last_of('\\') + 1);
+  const std::string system =
+      Filled([](char* text, DWORD size) { return GetSystemDirectoryA(text, size); });
+  const std::string path =
+      Filled([](char* text, DWORD size) { return GetEnvironmentVariableA("PATH", text, size); });
+  const std::string folders = own + ";" + system + ";" + path;
+  // A folder of PATH may be quoted, as it must be when it holds ";".
+  std::string folder;
+  bool quoted = false;
+  for (std::size_t at = 0; at <= folders.size(); ++at) {
+    const char c = at < folders.size() ? folders[at] : ';';
+    if (c == '"') quoted = !quoted;
+    if (c != '"' && (c != ';' || quoted)) folder += c;
+    if (c != ';' || quoted) continue;
+    if (std::string tool = FileIn(folder, file_name); !tool.empty()) return tool;
+    folder.clear();
+  }
+  return {};
 }
 
 std::optional<std::int32_t> RunAndWait(const std::string& command_line) {

@@ -6,10 +6,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/platform.h"
 
 namespace platform {
+
+// The attribute bit of a reparse point: a junction, or a symbolic link (under Wine a Unix one).
+constexpr std::uint32_t kLink = 0x400;
+
+// What a name leads to, links followed: the volume's serial number and the file's index there.
+using FileId = std::pair<std::uint32_t, std::uint64_t>;
+std::optional<FileId> Identity(const Folder& folder, std::string_view name);
+
+// Sets these read-only, hidden and system bits on the entry, keeping its others.
+void AddAttributes(const Folder& folder, std::string_view name, std::uint32_t attributes);
 
 // The current folder, with a separator at its end only at the root; empty if it cannot be read.
 std::string CurrentFolder();
@@ -17,8 +28,12 @@ std::string CurrentFolder();
 // Longest command line that RunAndWait accepts, counted by TextLength.
 extern const std::size_t kMaxCommandLine;
 
-// Full path of an executable found by its file name in the system's search order, or empty.
+// Full path of an executable found by its file name, or empty: in the program's own folder, then
+// the system folder, then the folders of PATH; never in the current folder, unless PATH names it.
 std::string FindOnPath(const std::string& file_name);
+
+// The path made full, with "\" for every "/", as the system would resolve it; empty if it cannot.
+std::string FullPath(const std::string& path);
 
 // Starts the command line (no shell, no redirection) and waits for it to end. Returns its exit
 // status, or nothing if it could not be started.

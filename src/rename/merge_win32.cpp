@@ -1,9 +1,12 @@
 // The Windows folder merge by two external tools, found on the search path and run one after
 // the other: XCOPY.EXE copies the source tree into the destination, DELTREE.EXE removes the
-// source once every entry of it is found copied.
+// source once every entry of it is found copied. A link or a short name that would make the copy
+// write onto another entry than the source's own copy refuses the merge before anything runs.
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
+#include <vector>
 
 #include "console/console.h"
 #include "console/messages_win32.h"
@@ -24,13 +27,21 @@ bool HasBlank(const std::string& text) { return text.find(' ') != text.npos; }
 // Unquoted, a tool path with a blank would start whatever program its first word names.
 std::string ToolText(const std::string& tool) { return HasBlank(tool) ? Quoted(tool) : tool; }
 
-// "/h": hidden and system files too, or the delete would take them with the source.
+// "/h": hidden and system files too, or the delete would take them with the source; "/k": their
+// read-only attribute too, which the copy would otherwise drop.
 std::string CopyCommandLine(const std::string& tool, const std::string& source,
                             const std::string& destination) {
   bool quote = HasBlank(source) || HasBlank(destination);
   std::string arguments =
       " " + (quote ? Quoted(source) : source) + " " + (quote ? Quoted(destination) : destination);
-  return ToolText(tool) + " " + arguments + " /y/c/i/q/e/h";
+  return ToolText(tool) + " " + arguments + " /y/c/i/q/e/h/k";
+}
+
+// The tools take a "/" for the start of a switch, and a relative path from a current folder of
+// their own: they get paths full and with "\" only.
+std::string ToolPath(const std::string& path) {
+  std::string full = platform::FullPath(path);
+  return full.empty() ? path : full;
 }
 
 std::string DeleteCommandLine(const std::string& tool, const std::string& source) {
@@ -102,14 +113,98 @@ bool CopiedWhole(const platform::Folder& from, const platform::Folder& to) {
   return true;
 }
 
+// ---- Before the copy: what it would write onto ----
+
+// Why the copy may not run.
+enum class Hazard { kNone, kLink, kShortName, kUnreadable };
+
+using Ids = std::set<platform::FileId>;
+
+// A folder the copy will make, which it makes without the source folder's attributes.
+struct Made {
+  std::string parent;
+  std::string name;
+  std::uint32_t attributes;
+};
+
+// Every folder of the destination tree, by identity. The copy would write through a link among
+// them: into the source, say, whose files the delete then takes.
+Hazard DestinationFolders(const platform::Folder& parent, std::string_view name, Ids& ids) {
+  std::optional<std::uint32_t> attributes = platform::Attributes(parent, name);
+  std::optional<platform::FileId> id = platform::Identity(parent, name);
+  if (!attributes || !id) return Hazard::kUnreadable;
+  if ((*attributes & platform::kLink) || !ids.insert(*id).second) return Hazard::kLink;
+  const platform::Folder folder(parent, name);
+  platform::Error why = 0;
+  std::optional<std::vector<platform::Entry>> entries = FolderEntries(folder, why);
+  if (!entries) return Hazard::kUnreadable;
+  Hazard hazard = Hazard::kNone;
+  for (auto entry = entries->begin(); entry != entries->end() && hazard == Hazard::kNone; ++entry)
+    if (entry->attributes & platform::kFolder)
+      hazard = DestinationFolders(folder, entry->name, ids);
+  return hazard;
+}
+
+// Each entry of the source tree against what the copy would write it onto: the entry itself
+// (through a link, or as another name of one file), which the delete would then take; or another
+// entry that the destination finds by the short name the source entry has for its long name.
+Hazard SourceAgainst(const platform::Folder& from, const platform::Folder& to, const Ids& ids,
+                     std::vector<Made>& made) {
+  platform::Error why = 0;
+  std::optional<std::vector<platform::Entry>> entries = FolderEntries(from, why);
+  if (!entries) return Hazard::kUnreadable;
+  for (const platform::Entry& entry : *entries) {
+    const bool folder = entry.attributes & platform::kFolder;
+    std::optional<platform::FileId> id =
+        folder ? platform::Identity(from, entry.name) : std::nullopt;
+    if (folder && !id) return Hazard::kUnreadable;
+    if (folder && ids.contains(*id)) return Hazard::kLink;
+    std::optional<platform::Entry> copy = platform::Lookup(to, entry.name);
+    if (copy && platform::FoldCase(copy->name) != platform::FoldCase(entry.name))
+      return Hazard::kShortName;
+    if (copy && ((copy->attributes & platform::kLink) ||
+                 platform::SameFile(from, entry.name, to, copy->name)))
+      return Hazard::kLink;
+    if (!folder) continue;
+    if (!copy) made.push_back({to.path(), entry.name, entry.attributes});
+    const platform::Folder inner(from, entry.name), inner_copy(to, entry.name);
+    if (Hazard hazard = SourceAgainst(inner, inner_copy, ids, made); hazard != Hazard::kNone)
+      return hazard;
+  }
+  return Hazard::kNone;
+}
+
+// What keeps the copy from running, with its line written; the folders it will make otherwise.
+std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made) {
+  Ids ids;
+  Hazard hazard = DestinationFolders(m.folder, m.new_name, ids);
+  // The source inside the destination: the copy would copy the destination into itself.
+  std::optional<platform::FileId> source = platform::Identity(m.folder, m.name);
+  if (hazard == Hazard::kNone && !source) hazard = Hazard::kUnreadable;
+  if (hazard == Hazard::kNone && ids.contains(*source)) hazard = Hazard::kLink;
+  if (hazard == Hazard::kNone)
+    hazard = SourceAgainst(platform::Folder(m.folder, m.name),
+                           platform::Folder(m.folder, m.new_name), ids, made);
+  if (hazard == Hazard::kNone) return std::nullopt;
+  if (hazard == Hazard::kUnreadable) return Result{Outcome::kNotAllMerged};
+  PrintLine(hazard == Hazard::kLink ? msg::Linked(m.names.source, m.names.destination)
+                                    : msg::ShortNameTaken(m.names.source, m.names.destination));
+  return Result{Outcome::kMergeStopped};
+}
+
+// ---- The copy, the check and the delete ----
+
 // The copy, then the check, then the delete; a tool that says it succeeded has not always done
 // so, so the source must be gone at the end.
 Result CopyThenDelete(const Move& m, const std::string& copy_tool, const std::string& copy,
-                      const std::string& delete_tool, const std::string& remove) {
+                      const std::string& delete_tool, const std::string& remove,
+                      const std::vector<Made>& made) {
   if (!RunTool(copy_tool, copy)) return {Outcome::kMergeStopped};
   platform::Pause(kPauseBetweenTools);
   if (!CopiedWhole(platform::Folder(m.folder, m.name), platform::Folder(m.folder, m.new_name)))
     return {Outcome::kNotAllMerged};
+  for (const Made& folder : made)
+    platform::AddAttributes(platform::Folder(folder.parent), folder.name, folder.attributes);
   if (!RunTool(delete_tool, remove)) return {Outcome::kMergeStopped};
   if (Exists(m.folder, m.name)) return {Outcome::kMergedNotRemoved};
   return {Outcome::kRenamed};
@@ -123,11 +218,14 @@ Result MergeFolder(const Move& m, const Choices&, Report&) {
   const std::string delete_tool = FindTool(kDeleteTool);
   if (delete_tool.empty()) return {Outcome::kMergeStopped};
   // Both lines are checked before anything runs: a copy without its delete leaves two trees.
-  const std::string copy = CopyCommandLine(copy_tool, m.names.source, m.names.destination);
-  const std::string remove = DeleteCommandLine(delete_tool, m.names.source);
+  const std::string source = ToolPath(m.names.source);
+  const std::string copy = CopyCommandLine(copy_tool, source, ToolPath(m.names.destination));
+  const std::string remove = DeleteCommandLine(delete_tool, source);
   if (RefuseLongCommandLine(copy, kCopyTool) || RefuseLongCommandLine(remove, kDeleteTool))
     return {Outcome::kMergeStopped};
-  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove);
+  std::vector<Made> made;
+  if (std::optional<Result> refusal = RefuseUnsafeCopy(m, made)) return *refusal;
+  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove, made);
 }
 
 }  // namespace stampix
