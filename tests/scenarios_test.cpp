@@ -15,9 +15,9 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "console/messages_win32.h"
+#include "windows/messages.h"
 #else
-#include "console/messages_posix.h"
+#include "linux/messages.h"
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

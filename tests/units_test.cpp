@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "deltree/deltree_rules.h"
-#include "entry/wildcard.h"
-#include "main/command_line.h"
-#include "rename/rename.h"
+#include "core/wildcard.h"
+#include "core/command_line.h"
+#include "core/rename.h"
 #ifdef _WIN32
-#include "platform/platform_win32.h"
+#include "windows/platform_windows.h"
 #endif
 
 namespace {

@@ -1,13 +1,13 @@
 #pragma once
-// The command line, read by each build's own rules: command_line_win32.cpp reads the Windows
-// program's one tail, command_line_posix.cpp the Linux program's arguments.
+// The command line, read by each build's own rules: windows/command_line.cpp reads the Windows
+// program's one tail, linux/command_line.cpp the Linux program's arguments.
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "console/report.h"
-#include "request/request.h"
-#include "stamp/stamp.h"
+#include "core/report.h"
+#include "core/request.h"
+#include "core/stamp.h"
 
 namespace stampix {
 

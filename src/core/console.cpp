@@ -1,7 +1,7 @@
 // Line output.
-#include "console/console.h"
+#include "core/console.h"
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 namespace stampix {
 

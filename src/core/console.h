@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 namespace stampix {
 

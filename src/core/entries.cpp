@@ -1,9 +1,9 @@
 // Listings, existence and kind, and dates of entries.
-#include "entry/entry.h"
+#include "core/entries.h"
 
 #include <utility>
 
-#include "entry/path.h"
+#include "core/path.h"
 
 namespace stampix {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "entry/wildcard.h"
-#include "platform/platform.h"
+#include "core/wildcard.h"
+#include "core/platform.h"
 
 namespace stampix {
 

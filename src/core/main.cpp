@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "console/report.h"
-#include "main/command_line.h"
-#include "platform/platform.h"
-#include "stamp/stamp.h"
+#include "core/report.h"
+#include "core/command_line.h"
+#include "core/platform.h"
+#include "core/stamp.h"
 
 namespace stampix {
 

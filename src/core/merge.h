@@ -1,9 +1,9 @@
 #pragma once
 // A folder merged into the existing folder whose name it was to take ("/Y"). The build
-// chooses the way: merge_win32.cpp or merge_posix.cpp.
-#include "console/report.h"
-#include "rename/rename.h"
-#include "request/request.h"
+// chooses the way: windows/merge.cpp or linux/merge.cpp.
+#include "core/report.h"
+#include "core/rename.h"
+#include "core/request.h"
 
 namespace stampix {
 

@@ -1,5 +1,5 @@
 // The texts both builds write.
-#include "console/messages.h"
+#include "core/messages.h"
 
 namespace stampix::msg {
 

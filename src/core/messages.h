@@ -1,7 +1,7 @@
 #pragma once
 // The program's message catalogue: every text it writes. The texts both builds write are here;
-// each build's own are in messages_win32.h (the Windows program's, byte for byte as it has always
-// written them) or messages_posix.h (the Linux program's), which only that build's code includes.
+// each build's own are in windows/messages.h (the Windows program's, byte for byte as it has always
+// written them) or linux/messages.h (the Linux program's), which only that build's code includes.
 #include <cstdint>
 #include <initializer_list>
 #include <string>

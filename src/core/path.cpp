@@ -1,7 +1,7 @@
 // Splitting paths, spotting patterns and the length limit.
-#include "entry/path.h"
+#include "core/path.h"
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 namespace stampix {
 

@@ -1,8 +1,8 @@
 #pragma once
 // The program's one door to the operating system, in the program's own terms: what both builds
-// provide. The build links exactly one implementation, platform_win32.cpp (kernel32, ANSI calls)
-// or platform_posix.cpp (Linux); what only one build has is declared in platform_win32.h or
-// platform_posix.h, which only that build's code includes. Nothing above this layer includes a
+// provide. The build links exactly one implementation, windows/platform.cpp (kernel32, ANSI calls)
+// or linux/platform.cpp (Linux); what only one build has is declared in windows/platform_windows.h or
+// linux/platform_linux.h, which only that build's code includes. Nothing above this layer includes a
 // system header. It lists and acts; what to select, skip or refuse is decided above it.
 //
 // No call here prints anything. A call that can fail returns the system's error code for its

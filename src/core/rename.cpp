@@ -1,9 +1,9 @@
 // The conflict policy of one move, and the move carried out under it.
-#include "rename/rename.h"
+#include "core/rename.h"
 
-#include "entry/entry.h"
-#include "entry/path.h"
-#include "rename/merge.h"
+#include "core/entries.h"
+#include "core/path.h"
+#include "core/merge.h"
 
 namespace stampix {
 

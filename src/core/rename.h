@@ -4,9 +4,9 @@
 #include <optional>
 #include <string_view>
 
-#include "console/report.h"
-#include "platform/platform.h"
-#include "request/request.h"
+#include "core/report.h"
+#include "core/platform.h"
+#include "core/request.h"
 
 namespace stampix {
 

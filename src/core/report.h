@@ -1,15 +1,15 @@
 #pragma once
 // How a run tells what became of its command line and of each entry: which lines, on which
-// stream, and the exit code. The build chooses the way: report_win32.cpp (the Windows program's
-// texts, all on standard output, each rename announced before it is tried) or report_posix.cpp
+// stream, and the exit code. The build chooses the way: windows/report.cpp (the Windows program's
+// texts, all on standard output, each rename announced before it is tried) or linux/report.cpp
 // (standard output the record of what changed, skips and failures on standard error with the
 // system's reason). The pass and the rename only say what happened.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
-#include "request/request.h"
+#include "core/platform.h"
+#include "core/request.h"
 
 namespace stampix {
 

@@ -1,12 +1,12 @@
 // The stamping pass: list, skip what is stamped, tell the new name, rename, count.
-#include "stamp/stamp.h"
+#include "core/stamp.h"
 
 #include <cstdint>
 #include <system_error>
 
-#include "entry/entry.h"
-#include "entry/path.h"
-#include "rename/rename.h"
+#include "core/entries.h"
+#include "core/path.h"
+#include "core/rename.h"
 
 namespace stampix {
 

@@ -1,10 +1,10 @@
 // The wildcard matcher: a pattern rewritten into its DOS forms once, then run over each name
 // as a set of live positions, so no pattern can make it backtrack.
-#include "entry/wildcard.h"
+#include "core/wildcard.h"
 
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 namespace stampix {
 

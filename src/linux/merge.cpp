@@ -5,9 +5,9 @@
 // stack frame per level, and no deeper than its open folders allow.
 #include <deque>
 
-#include "entry/entry.h"
-#include "platform/platform_posix.h"
-#include "rename/merge.h"
+#include "core/entries.h"
+#include "linux/platform_linux.h"
+#include "core/merge.h"
 
 namespace stampix {
 

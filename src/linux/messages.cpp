@@ -1,7 +1,7 @@
 // The Linux program's texts, put together from their parts.
-#include "console/messages_posix.h"
+#include "linux/messages.h"
 
-#include "console/console.h"
+#include "core/console.h"
 
 namespace stampix::msg {
 

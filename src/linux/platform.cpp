@@ -1,6 +1,6 @@
 // Linux implementation of the platform interface. Paths are bytes with "/" as the only
 // separator; every entry is named relative to an open handle of its folder.
-#include "platform/platform_posix.h"
+#include "linux/platform_linux.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "console/console.h"
-#include "console/messages_posix.h"
-#include "console/report.h"
-#include "platform/platform_posix.h"
+#include "core/console.h"
+#include "linux/messages.h"
+#include "core/report.h"
+#include "linux/platform_linux.h"
 
 namespace stampix {
 

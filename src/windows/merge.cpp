@@ -8,11 +8,11 @@
 #include <set>
 #include <vector>
 
-#include "console/console.h"
-#include "console/messages_win32.h"
-#include "entry/entry.h"
-#include "platform/platform_win32.h"
-#include "rename/merge.h"
+#include "core/console.h"
+#include "windows/messages.h"
+#include "core/entries.h"
+#include "windows/platform_windows.h"
+#include "core/merge.h"
 
 namespace stampix {
 

@@ -1,7 +1,7 @@
 // The Windows program's texts, put together from their parts.
-#include "console/messages_win32.h"
+#include "windows/messages.h"
 
-#include "console/console.h"
+#include "core/console.h"
 
 namespace stampix::msg {
 

@@ -2,7 +2,7 @@
 // manifest the ANSI code page is UTF-8, so every stored name reaches the program unchanged; where
 // Windows ignores the manifest, names the code page cannot hold are refused rather than guessed.
 #define WIN32_LEAN_AND_MEAN
-#include "platform/platform_win32.h"
+#include "windows/platform_windows.h"
 
 #include <windows.h>
 

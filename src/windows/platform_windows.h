@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 namespace platform {
 
