@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/wildcard.h"
 #include "core/platform.h"
+#include "core/wildcard.h"
 
 namespace stampix {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/report.h"
 #include "core/command_line.h"
 #include "core/platform.h"
+#include "core/report.h"
 #include "core/stamp.h"
 
 namespace stampix {

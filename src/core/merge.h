@@ -1,8 +1,8 @@
 #pragma once
 // A folder merged into the existing folder whose name it was to take ("/Y"). The build
 // chooses the way: windows/merge.cpp or linux/merge.cpp.
-#include "core/report.h"
 #include "core/rename.h"
+#include "core/report.h"
 #include "core/request.h"
 
 namespace stampix {

@@ -1,9 +1,9 @@
 #pragma once
 // The program's one door to the operating system, in the program's own terms: what both builds
 // provide. The build links exactly one implementation, windows/platform.cpp (kernel32, ANSI calls)
-// or linux/platform.cpp (Linux); what only one build has is declared in windows/platform_windows.h or
-// linux/platform_linux.h, which only that build's code includes. Nothing above this layer includes a
-// system header. It lists and acts; what to select, skip or refuse is decided above it.
+// or linux/platform.cpp (Linux); what only one build has is declared in windows/platform_windows.h
+// or linux/platform_linux.h, which only that build's code includes. Nothing above this layer
+// includes a system header. It lists and acts; what to select, skip or refuse is decided above it.
 //
 // No call here prints anything. A call that can fail returns the system's error code for its
 // caller to report or to ignore (the Windows program judges by asking again: does the entry still

@@ -2,8 +2,8 @@
 #include "core/rename.h"
 
 #include "core/entries.h"
-#include "core/path.h"
 #include "core/merge.h"
+#include "core/path.h"
 
 namespace stampix {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/report.h"
 #include "core/platform.h"
+#include "core/report.h"
 #include "core/request.h"
 
 namespace stampix {
@@ -15,8 +15,8 @@ namespace stampix {
 struct Move {
   Move(const platform::Folder& in, std::string_view from, std::string_view to)
       : Move(in, from, in, to) {}
-  Move(const platform::Folder& from_folder, std::string_view from, const platform::Folder& to_folder,
-       std::string_view to)
+  Move(const platform::Folder& from_folder, std::string_view from,
+       const platform::Folder& to_folder, std::string_view to)
       : source_folder(from_folder),
         name(from),
         folder(to_folder),

@@ -13,7 +13,7 @@ enum class OverwriteMode { kOff, kOn };
 // What every entry of a run is judged by.
 struct Choices {
   OverwriteMode overwrite = OverwriteMode::kOff;
-  bool dry_run = false;  // Linux "-n": every entry judged as a real run would, nothing changed
+  bool dry_run = false;      // Linux "-n": every entry judged as a real run would, nothing changed
   bool null_record = false;  // Linux "-0": the record as pairs of paths, each ended by a NUL
 
   bool operator==(const Choices&) const = default;

@@ -25,7 +25,7 @@ Outcome StampEntry(const platform::Folder& folder, const platform::Entry& entry,
                    const std::optional<platform::Entry>& described, platform::LocalDates& dates,
                    bool folder_itself, const Choices& choices, Report& report) {
   const Move unchanged{folder, entry.name, entry.name};
-  Outcome outcome = !described                         ? Outcome::kGone
+  Outcome outcome = !described                          ? Outcome::kGone
                     : platform::IsOwnOutput(*described) ? Outcome::kOwnOutput
                                                         : Outcome::kRenamed;
   const std::string stamp = described ? StampOf(dates.Of(described->last_write)) : "";

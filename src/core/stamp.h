@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/report.h"
 #include "core/platform.h"
+#include "core/report.h"
 #include "core/request.h"
 
 namespace stampix {

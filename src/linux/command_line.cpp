@@ -1,7 +1,8 @@
 // The Linux program's arguments: one operand each, the options anywhere before "--", and each
 // operand's folder part, as given, and name.
-#include "core/path.h"
 #include "core/command_line.h"
+
+#include "core/path.h"
 
 namespace stampix {
 

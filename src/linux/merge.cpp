@@ -3,11 +3,12 @@
 // over whole, folders met by folders merge in turn, and what "/Y" may replace is replaced in one
 // step; anything else stays in the source, which is then kept. The tree is walked without one
 // stack frame per level, and no deeper than its open folders allow.
+#include "core/merge.h"
+
 #include <deque>
 
 #include "core/entries.h"
 #include "linux/platform_linux.h"
-#include "core/merge.h"
 
 namespace stampix {
 

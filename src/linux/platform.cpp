@@ -1,7 +1,5 @@
 // Linux implementation of the platform interface. Paths are bytes with "/" as the only
 // separator; every entry is named relative to an open handle of its folder.
-#include "linux/platform_linux.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
@@ -19,6 +17,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+
+#include "linux/platform_linux.h"
 
 namespace platform {
 
@@ -86,8 +86,7 @@ Error Placeholder(const Folder& from, const std::string& source, const Folder& t
   if (S_ISDIR(st.st_mode)) {
     if (mkdirat(Handle(to), destination.c_str(), 0700) != 0) return Failed(to);
   } else {
-    int fd =
-        openat(Handle(to), destination.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    int fd = openat(Handle(to), destination.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return Failed(to);
     close(fd);
   }
@@ -259,8 +258,13 @@ std::optional<Entry> Lookup(const Folder& folder, std::string_view name, Error* 
     if (why) *why = Failed(folder);
     return std::nullopt;
   }
-  return Entry{std::string(name), true, AttributesOf(st, name), FileTime(st.st_mtim),
-               static_cast<std::uint64_t>(st.st_size), st.st_dev, st.st_ino};
+  return Entry{std::string(name),
+               true,
+               AttributesOf(st, name),
+               FileTime(st.st_mtim),
+               static_cast<std::uint64_t>(st.st_size),
+               st.st_dev,
+               st.st_ino};
 }
 
 std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name) {

@@ -3,13 +3,14 @@
 // every skip and failure goes to standard error with the system's reason. The exit code says
 // whether anything failed, and a run stops between two entries when a signal asks it to or when
 // its record can no longer be written.
+#include "core/report.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 #include "core/console.h"
 #include "linux/messages.h"
-#include "core/report.h"
 #include "linux/platform_linux.h"
 
 namespace stampix {

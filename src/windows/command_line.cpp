@@ -1,8 +1,9 @@
 // The Windows program's command tail: the usage for nothing or "/?" anywhere, "/Y" in any case
 // wherever it stands (but glued inside path text), one operand with its surrounding quotes
 // removed, and that operand's folder part and name.
-#include "core/path.h"
 #include "core/command_line.h"
+
+#include "core/path.h"
 #include "windows/platform_windows.h"
 
 namespace stampix {

@@ -2,6 +2,8 @@
 // the other: XCOPY.EXE copies the source tree into the destination, DELTREE.EXE removes the
 // source once every entry of it is found copied. A link or a short name that would make the copy
 // write onto another entry than the source's own copy refuses the merge before anything runs.
+#include "core/merge.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -9,10 +11,9 @@
 #include <vector>
 
 #include "core/console.h"
-#include "windows/messages.h"
 #include "core/entries.h"
+#include "windows/messages.h"
 #include "windows/platform_windows.h"
-#include "core/merge.h"
 
 namespace stampix {
 

@@ -2,9 +2,9 @@
 // manifest the ANSI code page is UTF-8, so every stored name reaches the program unchanged; where
 // Windows ignores the manifest, names the code page cannot hold are refused rather than guessed.
 #define WIN32_LEAN_AND_MEAN
-#include "windows/platform_windows.h"
-
 #include <windows.h>
+
+#include "windows/platform_windows.h"
 
 // The MinGW start-up code would otherwise expand wildcards in argv, scanning the folder of a
 // pattern once before the program even starts. The program reads its own command line.

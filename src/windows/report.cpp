@@ -1,9 +1,10 @@
 // How the Windows program tells what happened: its own texts, every line on standard output,
 // each rename announced before it is tried. A line that cannot be written is let go, and the
 // exit code speaks only of the command line and of names that match nothing.
+#include "core/report.h"
+
 #include "core/console.h"
 #include "windows/messages.h"
-#include "core/report.h"
 
 namespace stampix {
 
