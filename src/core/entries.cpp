@@ -13,12 +13,12 @@ bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
 
 }  // namespace
 
-Listing::Listing(const platform::Folder& folder, std::string_view name) {
+Listing::Listing(const platform::Folder& folder, std::string_view name, bool dot_names_apart) {
   if (IsDotEntry(name)) return;
   if (!name.empty()) pending_ = platform::Lookup(folder, name, &error_);
   if (pending_ || (!name.empty() && !HasWildcard(name))) return;
   pattern_.emplace(name.empty() ? "*.*" : name);
-  skip_dot_names_ = platform::kPatternsSkipDotNames && !name.starts_with('.');
+  skip_dot_names_ = dot_names_apart && !name.starts_with('.');
   search_.emplace(folder);
 }
 

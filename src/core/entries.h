@@ -13,12 +13,12 @@ namespace stampix {
 
 // The entries that a name selects in one folder, read one at a time from a live search. A name
 // selects the entry it names; a name that names none and holds "*" or "?" is a pattern and
-// selects every entry whose long name matches it (never one through its legacy short name; on
-// Linux a name that starts with a dot only if the pattern does); an empty name selects every
-// entry ("*.*"). "." and ".." select nothing.
+// selects every entry whose long name matches it (never one through its legacy short name); an
+// empty name selects every entry ("*.*"). "." and ".." select nothing.
 class Listing {
  public:
-  Listing(const platform::Folder& folder, std::string_view name);
+  // `dot_names_apart`: a pattern selects names that start with a dot only if it starts with one.
+  Listing(const platform::Folder& folder, std::string_view name, bool dot_names_apart);
 
   // The next selected entry other than "." and "..", or nothing when none is left.
   std::optional<platform::Entry> Next();

@@ -60,7 +60,7 @@ int MainRoutine(const std::vector<std::string>& command_line) {
 }  // namespace stampix
 
 int main(int argc, char** argv) {
-  platform::SetUpConsole();
+  platform::SetUpProcess();
   std::optional<std::vector<std::string>> command_line = platform::CommandLine(argc, argv);
   stampix::Report report({});
   if (!command_line) platform::ExitProcess(report.NotUnderstood(""));

@@ -34,10 +34,6 @@ extern const char kPathSeparator;
 // own: each call names one entry relative to its folder, and the system says what is too long.
 extern const std::size_t kMaxPath;
 
-// True where a pattern leaves names that start with a dot alone unless it starts with one, as
-// the shell's patterns do (Linux).
-extern const bool kPatternsSkipDotNames;
-
 // True for a character that ends a folder part: "\", "/" and ":" on Windows, "/" on Linux.
 bool EndsFolderPart(char c);
 
@@ -52,8 +48,9 @@ bool CanName(std::string_view name);
 
 // ---- Process and console ----
 
-// Console modes and how the process answers Ctrl+C and its kin (see each build's header).
-void SetUpConsole();
+// Sets the process up before anything else: console modes, and how it answers Ctrl+C, a closed
+// terminal and kill (Windows: not at all; Linux: by stopping between two entries).
+void SetUpProcess();
 
 // The command line after the program's name. Windows: one text, the tail exactly as typed after
 // the blanks that follow the name, or nothing when it holds a character that the code page of
@@ -103,9 +100,9 @@ class Folder {
 
   // What the build keeps of an open folder; only the implementation knows it.
   struct State;
-  const State& state() const { return *state_; }
 
  private:
+  friend const State& StateOf(const Folder& folder);
   std::string path_;
   std::unique_ptr<State> state_;
 };

@@ -9,49 +9,10 @@
 #include <string_view>
 
 #include "core/platform.h"
+#include "core/rename.h"
 #include "core/request.h"
 
 namespace stampix {
-
-// Why an operand is refused before anything is looked up.
-enum class Refusal {
-  kNone,
-  kWildcardsInPath,  // Windows: "*" or "?" in the folder part
-  kNoCurrentFolder,  // Windows: a lone name, and the current folder cannot be read
-  kEmpty,            // Linux: an empty operand
-  kNoName,           // Linux: ".", ".." or "/", which name no entry of their own
-};
-
-// What became of one entry.
-enum class Outcome {
-  kRenamed,           // renamed or merged, or in a preview it would be
-  kMoved,             // moved into the destination by a folder merge that was not completed
-  kGone,              // it was no longer there when its turn came
-  kNoDate,            // its date has no stamp (before the year 1, past 9999)
-  kOwnOutput,         // skipped: it is where this run writes its lines
-  kTaken,             // skipped: the new name is taken and "/Y" is off
-  kTakenMeanwhile,    // skipped: another program took the new name as it was being taken
-  kSameFile,          // skipped: "/Y" would replace a file by another name of itself
-  kFileToFolder,      // a file would take a folder's name
-  kFolderToFile,      // a folder would take a file's name
-  kCannotReplace,     // "/Y": the entry of the new name may not be replaced
-  kForeign,           // "/Y": the entry of the new name is another user's, who would get ours
-  kCannotName,        // the system's calls cannot name the entry exactly
-  kSourceTooLong,     // its path is longer than the system takes
-  kTooLong,           // the path it would get is longer than the system takes
-  kCannotRename,      // the system refused the rename
-  kTooDeep,           // a merge: folders nested deeper than it goes
-  kNotAllMerged,      // a folder merge left entries behind, so the source was kept
-  kMergedNotRemoved,  // a folder merge moved everything, but the emptied source stayed
-  kMergeStopped,      // a folder merge stopped; its own lines say why
-};
-
-// One rename as lines show it: whole paths, the folder part as the program was given it.
-struct Names {
-  std::string source;
-  std::string destination;
-  std::string_view new_name;  // the name that `destination` ends with
-};
 
 class Report {
  public:

@@ -19,6 +19,26 @@ struct Choices {
   bool operator==(const Choices&) const = default;
 };
 
+// Why an operand is refused before anything is looked up.
+enum class Refusal {
+  kNone,
+  kWildcardsInPath,  // Windows: "*" or "?" in the folder part
+  kNoCurrentFolder,  // Windows: a lone name, and the current folder cannot be read
+  kEmpty,            // Linux: an empty operand
+  kNoName,           // Linux: ".", ".." or "/", which name no entry of their own
+};
+
+// What one operand asks the pass to stamp.
+struct Operand {
+  std::string folder;            // the folder part, as lines show it
+  std::string name;              // a name or a pattern; empty selects every entry ("*.*")
+  bool folder_itself = false;    // Linux "DIR/": the entry must be a folder
+  bool dot_names_apart = false;  // Linux: as in the shell, a pattern leaves dot-names alone
+                                 // unless it starts with a dot
+
+  bool operator==(const Operand&) const = default;
+};
+
 struct Request {
   enum class Action { kStamp, kUsage, kVersion, kRefuse, kNoPath };
   Action action = Action::kStamp;

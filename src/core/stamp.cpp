@@ -98,7 +98,7 @@ int StampEntries(const platform::Folder& folder, const Operand& operand, const C
     report.SearchTooLong(search);
     return 1;
   }
-  Listing listing(folder, operand.name);
+  Listing listing(folder, operand.name, operand.dot_names_apart);
   if (!listing.SelectsAny()) {
     report.NotFound(search, listing.error());
     return 1;

@@ -20,15 +20,6 @@ std::string StampOf(std::string_view date);
 // The name with the stamp put before its last dot, or at its end when it has no dot.
 std::string StampedName(std::string_view name, std::string_view stamp);
 
-// What one operand asks the pass to stamp.
-struct Operand {
-  std::string folder;          // the folder part, as lines show it
-  std::string name;            // a name or a pattern; empty selects every entry ("*.*")
-  bool folder_itself = false;  // Linux "DIR/": the entry must be a folder
-
-  bool operator==(const Operand&) const = default;
-};
-
 // The entries a run listed, over all its operands, and how many of them it renamed.
 struct Tally {
   std::int32_t found = 0;

@@ -58,7 +58,7 @@ Operand ReadOperand(std::string_view text, Refusal& refusal) {
     refusal = Refusal::kEmpty;
   else if (parts.name.empty() || parts.name == "." || parts.name == "..")
     refusal = Refusal::kNoName;
-  return {std::string(parts.folder), std::string(parts.name), path.size() < text.size()};
+  return {std::string(parts.folder), std::string(parts.name), path.size() < text.size(), true};
 }
 
 }  // namespace stampix

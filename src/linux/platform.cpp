@@ -25,7 +25,6 @@ namespace platform {
 const std::string_view kLineEnd = "\n";
 const char kPathSeparator = '/';
 const std::size_t kMaxPath = std::numeric_limits<std::size_t>::max();
-const bool kPatternsSkipDotNames = true;
 
 bool EndsFolderPart(char c) { return c == '/'; }
 
@@ -38,6 +37,8 @@ struct Folder::State {
   int handle = -1;
   Error error = 0;
 };
+
+const Folder::State& StateOf(const Folder& folder) { return *folder.state_; }
 
 namespace {
 
@@ -64,13 +65,13 @@ std::uint32_t AttributesOf(const struct stat& st, std::string_view name) {
 
 // The call's error, or the reason a folder could not be opened, which is the truer one.
 Error Failed(const Folder& folder, const Folder& other) {
-  if (folder.state().error) return folder.state().error;
-  return other.state().error ? other.state().error : errno;
+  if (StateOf(folder).error) return StateOf(folder).error;
+  return StateOf(other).error ? StateOf(other).error : errno;
 }
 
 Error Failed(const Folder& folder) { return Failed(folder, folder); }
 
-int Handle(const Folder& folder) { return folder.state().handle; }
+int Handle(const Folder& folder) { return StateOf(folder).handle; }
 
 bool Stat(const Folder& folder, std::string_view name, struct stat& st, int flags) {
   return fstatat(Handle(folder), std::string(name).c_str(), &st, flags) == 0;
@@ -165,7 +166,7 @@ void AskToStop(int signal) { stop_signal = signal; }
 // write that a paused reader holds up; a signal the caller chose to ignore (nohup) stays
 // ignored. A closed pipe, or a file grown past its limit, makes the write fail, so that the run
 // learns its record can no longer be written.
-void SetUpConsole() {
+void SetUpProcess() {
   struct sigaction ask {};
   ask.sa_handler = AskToStop;
   sigemptyset(&ask.sa_mask);
@@ -307,7 +308,7 @@ bool IsOwnOutput(const Entry& entry) {
 }
 
 Error CanChange(const Folder& folder) {
-  if (folder.state().error) return folder.state().error;
+  if (StateOf(folder).error) return StateOf(folder).error;
   return faccessat(Handle(folder), ".", W_OK | X_OK, AT_EACCESS) ? errno : 0;
 }
 

@@ -18,7 +18,7 @@ void WriteError(std::string_view bytes);
 // The system's own words for an error, such as "Permission denied".
 std::string ErrorText(Error error);
 
-// The signal (SIGINT, SIGTERM or SIGHUP) that asked the run to stop, or 0. SetUpConsole makes
+// The signal (SIGINT, SIGTERM or SIGHUP) that asked the run to stop, or 0. SetUpProcess makes
 // these signals ask rather than end the process, so the entry in hand is finished first.
 int StopSignal();
 

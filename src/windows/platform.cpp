@@ -17,7 +17,6 @@ namespace platform {
 const std::string_view kLineEnd = "\r\n";
 const char kPathSeparator = '\\';
 const std::size_t kMaxPath = 256;
-const bool kPatternsSkipDotNames = false;
 const std::size_t kMaxCommandLine = 256;
 
 bool EndsFolderPart(char c) { return c == '\\' || c == '/' || c == ':'; }
@@ -140,7 +139,7 @@ std::optional<std::string> InCodePage(std::wstring_view text, unsigned code_page
 
 // ---- Process and console ----
 
-void SetUpConsole() {
+void SetUpProcess() {
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
