@@ -33,6 +33,8 @@ enum class Outcome {
   kNotAllMerged,      // a folder merge left entries behind, so the source was kept
   kMergedNotRemoved,  // a folder merge moved everything, but the emptied source stayed
   kMergeStopped,      // a folder merge stopped; its own lines say why
+  kLinkedTrees,       // Windows merge: the copy would write through a link or onto the source
+  kShortName,         // Windows merge: a source name is the short name of another entry
 };
 
 // One rename as lines show it: whole paths, the folder part as the program was given it.

@@ -37,6 +37,11 @@ class Report {
   // The end of a pass that listed more than one entry.
   void Count(std::int32_t renamed);
 
+  // What a folder merge by external tools met (Windows; Linux merges by itself).
+  enum class Tool { kNotFound, kNotStarted, kFailed, kCommandLineTooLong };
+  // `tool`: its file name, or its path once found; `status`: its exit status when it failed.
+  void Told(Tool what, std::string_view tool, std::int32_t status = 0);
+
   // True when no further entry may be begun: a stop was asked for, or the record of what
   // changed could not be written.
   bool ShouldStop() const;

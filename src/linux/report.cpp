@@ -10,12 +10,144 @@
 #include <cstdio>
 
 #include "core/console.h"
-#include "linux/messages.h"
+#include "core/messages.h"
 #include "linux/platform_linux.h"
 
 namespace stampix {
 
 namespace {
+
+// ---- The texts ----
+
+namespace text {
+
+using msg::Join;
+
+namespace {
+
+// The program's name first, as the lines of every tool sharing a terminal begin.
+std::string Say(std::initializer_list<std::string_view> parts) { return "stampix: " + Join(parts); }
+
+}  // namespace
+
+std::string_view LinuxUsage() {
+  return R"usage(Usage: stampix [OPTION]... PATH...
+Adds to the name of each file or folder the date it was last written, in local time:
+MYFILE.TXT last written on 31 December 2004 becomes MYFILE(20041231).TXT. A name that
+already holds "(", eight digits and ")" is left alone.
+
+  -n, --dry-run         show what would be renamed, and change nothing
+  -0, --null            list each renamed entry as its old and new path, each ended
+                        by a NUL instead of a line end, and no count
+      --overwrite, /Y   when the new name is taken, replace that file, or merge the
+                        folder into that folder
+  -h, --help, /?        show this help
+      --version         show the version
+      --                take every argument after it as a PATH
+
+A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwise
+"*" and "?" in its last part select entries of its folder, letter case ignored, and
+names that start with a dot only when the pattern does; "*/" selects folders only.
+Renamed entries are listed on standard output, skips and failures on standard error.
+
+Examples:
+  stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
+  stampix -n '*.jpg'            shows what stamping this folder's .jpg files would do
+  find . -depth -name '*.jpg' -exec stampix {} +
+
+Exit status: 0 when every entry was stamped, was stamped already or was skipped because
+its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
+not understood; 128+N when signal N stopped the run between two entries.
+)usage";
+}
+
+std::string UnknownOption(std::string_view argument) {
+  return Say({"unknown option ", Quoted(argument), "; see \"stampix --help\""});
+}
+
+std::string NoPath() { return Say({"no PATH given; see \"stampix --help\""}); }
+
+std::string EmptyOperand() { return Say({"an empty PATH names no entry"}); }
+
+std::string NoNameOfItsOwn(std::string_view operand) {
+  return Say({"refusing to stamp ", Quoted(operand), ": give the folder by its own name"});
+}
+
+std::string CannotStamp(std::string_view operand, std::string_view reason) {
+  return Say({"cannot stamp ", Quoted(operand), ": ", reason});
+}
+
+std::string NothingMatches(std::string_view pattern) {
+  return Say({"nothing matches ", Quoted(pattern)});
+}
+
+std::string SkippedTaken(std::string_view source, std::string_view destination) {
+  return Say({"skipped ", Quoted(source), ": ", Quoted(destination), " exists"});
+}
+
+std::string SkippedSameFile(std::string_view source, std::string_view destination) {
+  return Say({"skipped ", Quoted(source), ": ", Quoted(destination), " is the same file"});
+}
+
+std::string SkippedMeanwhile(std::string_view source, std::string_view destination) {
+  return Say({"skipped ", Quoted(source), ": ", Quoted(destination),
+              " was taken by another program meanwhile"});
+}
+
+std::string SkippedOwnOutput(std::string_view source) {
+  return Say({"skipped ", Quoted(source), ": this run writes its output there"});
+}
+
+std::string AnotherUsers(std::string_view source, std::string_view destination) {
+  return Say({"cannot put ", Quoted(source), " in place of ", Quoted(destination),
+              ": it belongs to another user"});
+}
+
+std::string IsAFolder(std::string_view source, std::string_view destination) {
+  return Say({"cannot replace ", Quoted(destination), " by ", Quoted(source), ": it is a folder"});
+}
+
+std::string IsNotAFolder(std::string_view source, std::string_view destination) {
+  return Say(
+      {"cannot merge ", Quoted(source), " into ", Quoted(destination), ": it is not a folder"});
+}
+
+std::string MayNotReplace(std::string_view source, std::string_view destination) {
+  return Say({"cannot replace ", Quoted(destination), " by ", Quoted(source),
+              ": it is read-only, hidden or not a file"});
+}
+
+std::string CannotRename(std::string_view source, std::string_view destination,
+                         std::string_view reason) {
+  return Say({"cannot rename ", Quoted(source), " to ", Quoted(destination), ": ", reason});
+}
+
+std::string TooDeep(std::string_view source) {
+  return Say({"cannot merge ", Quoted(source), ": folders nested too deep"});
+}
+
+std::string NotAllMergedInto(std::string_view source, std::string_view destination) {
+  return Say({"not all of ", Quoted(source), " could be merged into ", Quoted(destination),
+              "; it was kept"});
+}
+
+std::string MergedButKept(std::string_view source, std::string_view destination,
+                          std::string_view reason) {
+  return Say({Quoted(source), " was merged into ", Quoted(destination),
+              ", but the emptied folder could not be removed: ", reason});
+}
+
+std::string Interrupted() { return Say({"stopped between two entries; the rest is as it was"}); }
+
+std::string NotRecorded(std::string_view line) {
+  return Say({"stopped while writing; this change was made but is not in the list: ", line});
+}
+
+std::string OutputLost(std::string_view reason) {
+  return Say({"cannot write the list of renamed entries (", reason, "); stopped"});
+}
+
+}  // namespace text
 
 // The code point of the UTF-8 sequence at the front of `text` and its length, or 0 for a byte
 // that starts no valid sequence (it then stands for itself).
@@ -83,23 +215,23 @@ std::string Reason(platform::Error why) { return platform::ErrorText(why); }
 std::string Failure(const Names& n, Outcome outcome, platform::Error why) {
   switch (outcome) {
     case Outcome::kFileToFolder:
-      return msg::IsAFolder(n.source, n.destination);
+      return text::IsAFolder(n.source, n.destination);
     case Outcome::kFolderToFile:
-      return msg::IsNotAFolder(n.source, n.destination);
+      return text::IsNotAFolder(n.source, n.destination);
     case Outcome::kCannotReplace:
-      return msg::MayNotReplace(n.source, n.destination);
+      return text::MayNotReplace(n.source, n.destination);
     case Outcome::kForeign:
-      return msg::AnotherUsers(n.source, n.destination);
+      return text::AnotherUsers(n.source, n.destination);
     case Outcome::kNoDate:
-      return msg::CannotStamp(n.source, "its date has no stamp of eight digits");
+      return text::CannotStamp(n.source, "its date has no stamp of eight digits");
     case Outcome::kGone:
-      return msg::CannotStamp(n.source, Reason(ENOENT));
+      return text::CannotStamp(n.source, Reason(ENOENT));
     case Outcome::kTooDeep:
-      return msg::TooDeep(n.source);
+      return text::TooDeep(n.source);
     case Outcome::kNotAllMerged:
-      return msg::NotAllMergedInto(n.source, n.destination);
+      return text::NotAllMergedInto(n.source, n.destination);
     case Outcome::kMergedNotRemoved:
-      return msg::MergedButKept(n.source, n.destination, Reason(why));
+      return text::MergedButKept(n.source, n.destination, Reason(why));
     case Outcome::kCannotName:
       why = EINVAL;
       break;
@@ -110,37 +242,37 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why) {
     default:
       break;
   }
-  return msg::CannotRename(n.source, n.destination, Reason(why));
+  return text::CannotRename(n.source, n.destination, Reason(why));
 }
 
 }  // namespace
 
-void Report::Usage() { PrintLines(msg::LinuxUsage()); }
+void Report::Usage() { PrintLines(text::LinuxUsage()); }
 
 void Report::Version() { PrintLine(msg::VersionLine()); }
 
 int Report::NotUnderstood(std::string_view argument) {
-  PrintError(msg::UnknownOption(Shown(argument)));
+  PrintError(text::UnknownOption(Shown(argument)));
   return 2;
 }
 
 int Report::NoPath() {
-  PrintError(msg::NoPath());
+  PrintError(text::NoPath());
   return 2;
 }
 
 void Report::Refused(Refusal refusal, std::string_view operand) {
-  PrintError(refusal == Refusal::kEmpty ? msg::EmptyOperand()
-                                        : msg::NoNameOfItsOwn(Shown(operand)));
+  PrintError(refusal == Refusal::kEmpty ? text::EmptyOperand()
+                                        : text::NoNameOfItsOwn(Shown(operand)));
 }
 
 void Report::NotFound(std::string_view search, platform::Error why) {
   const std::string shown = Shown(search);
-  PrintError(why ? msg::CannotStamp(shown, Reason(why)) : msg::NothingMatches(shown));
+  PrintError(why ? text::CannotStamp(shown, Reason(why)) : text::NothingMatches(shown));
 }
 
 void Report::SearchTooLong(std::string_view search) {
-  PrintError(msg::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
+  PrintError(text::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
 }
 
 void Report::Planned(const Names&) {}
@@ -154,18 +286,21 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
   }
   const Names names{Shown(given.source), Shown(given.destination), {}};
   if (outcome == Outcome::kSameFile) {
-    PrintError(msg::SkippedSameFile(names.source, names.destination));
+    PrintError(text::SkippedSameFile(names.source, names.destination));
   } else if (outcome == Outcome::kTakenMeanwhile) {
-    PrintError(msg::SkippedMeanwhile(names.source, names.destination));
+    PrintError(text::SkippedMeanwhile(names.source, names.destination));
   } else if (outcome == Outcome::kOwnOutput) {
-    PrintError(msg::SkippedOwnOutput(names.source));
+    PrintError(text::SkippedOwnOutput(names.source));
   } else if (IsSkip(outcome, choices_.overwrite)) {
-    PrintError(msg::SkippedTaken(names.source, names.destination));
+    PrintError(text::SkippedTaken(names.source, names.destination));
   } else {
     PrintError(Failure(names, outcome, why));
     failed_ = true;
   }
 }
+
+// The Linux program merges by renames alone and starts no tool.
+void Report::Told(Tool, std::string_view, std::int32_t) {}
 
 // A NUL-separated record has pairs only: its reader counts them itself.
 void Report::Count(std::int32_t renamed) {
@@ -183,12 +318,12 @@ bool Report::ShouldStop() const { return output_lost_ || platform::StopSignal() 
 
 int Report::Finish(int code) {
   // The entry whose line a signal broke into was changed all the same.
-  if (output_lost_ && !unwritten_.empty()) PrintError(msg::NotRecorded(Shown(unwritten_)));
+  if (output_lost_ && !unwritten_.empty()) PrintError(text::NotRecorded(Shown(unwritten_)));
   if (int signal = platform::StopSignal()) {
-    PrintError(msg::Interrupted());
+    PrintError(text::Interrupted());
     return 128 + signal;
   }
-  if (output_lost_) PrintError(msg::OutputLost(Reason(output_lost_)));
+  if (output_lost_) PrintError(text::OutputLost(Reason(output_lost_)));
   return output_lost_ || failed_ ? std::max(code, 1) : code;
 }
 

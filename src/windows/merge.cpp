@@ -12,7 +12,6 @@
 
 #include "core/console.h"
 #include "core/entries.h"
-#include "windows/messages.h"
 #include "windows/platform_windows.h"
 
 namespace stampix {
@@ -49,28 +48,29 @@ std::string DeleteCommandLine(const std::string& tool, const std::string& source
   return ToolText(tool) + " /y " + Quoted(source) + ">nul:";
 }
 
-// The tool's path, or empty with its line written.
-std::string FindTool(const std::string& file_name) {
+// The tool's path, or empty with its line told.
+std::string FindTool(const std::string& file_name, Report& report) {
   std::string tool = platform::FindOnPath(file_name);
-  if (tool.empty()) PrintLine(msg::ToolNotFound(file_name));
+  if (tool.empty()) report.Told(Report::Tool::kNotFound, file_name);
   return tool;
 }
 
-bool RefuseLongCommandLine(const std::string& command_line, const std::string& tool) {
+bool RefuseLongCommandLine(const std::string& command_line, const std::string& tool,
+                           Report& report) {
   if (platform::TextLength(command_line) <= platform::kMaxCommandLine) return false;
-  PrintLine(msg::CommandLineTooLong(tool));
+  report.Told(Report::Tool::kCommandLineTooLong, tool);
   return true;
 }
 
-// Runs one tool; false, with its line written, unless it ran and reported success.
-bool RunTool(const std::string& tool, const std::string& command_line) {
+// Runs one tool; false, with its line told, unless it ran and reported success.
+bool RunTool(const std::string& tool, const std::string& command_line, Report& report) {
   std::optional<std::int32_t> status = platform::RunAndWait(command_line);
   if (!status) {
-    PrintLine(msg::ToolNotStarted(tool));
+    report.Told(Report::Tool::kNotStarted, tool);
     return false;
   }
   if (*status == 0) return true;
-  PrintLine(msg::ToolStatus(tool, *status));
+  report.Told(Report::Tool::kFailed, tool, *status);
   return false;
 }
 
@@ -175,7 +175,7 @@ Hazard SourceAgainst(const platform::Folder& from, const platform::Folder& to, c
   return Hazard::kNone;
 }
 
-// What keeps the copy from running, with its line written; the folders it will make otherwise.
+// What keeps the copy from running; the folders it will make otherwise.
 std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made) {
   Ids ids;
   Hazard hazard = DestinationFolders(m.folder, m.new_name, ids);
@@ -188,9 +188,7 @@ std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made) {
                            platform::Folder(m.folder, m.new_name), ids, made);
   if (hazard == Hazard::kNone) return std::nullopt;
   if (hazard == Hazard::kUnreadable) return Result{Outcome::kNotAllMerged};
-  PrintLine(hazard == Hazard::kLink ? msg::Linked(m.names.source, m.names.destination)
-                                    : msg::ShortNameTaken(m.names.source, m.names.destination));
-  return Result{Outcome::kMergeStopped};
+  return Result{hazard == Hazard::kLink ? Outcome::kLinkedTrees : Outcome::kShortName};
 }
 
 // ---- The copy, the check and the delete ----
@@ -199,34 +197,35 @@ std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made) {
 // so, so the source must be gone at the end.
 Result CopyThenDelete(const Move& m, const std::string& copy_tool, const std::string& copy,
                       const std::string& delete_tool, const std::string& remove,
-                      const std::vector<Made>& made) {
-  if (!RunTool(copy_tool, copy)) return {Outcome::kMergeStopped};
+                      const std::vector<Made>& made, Report& report) {
+  if (!RunTool(copy_tool, copy, report)) return {Outcome::kMergeStopped};
   platform::Pause(kPauseBetweenTools);
   if (!CopiedWhole(platform::Folder(m.folder, m.name), platform::Folder(m.folder, m.new_name)))
     return {Outcome::kNotAllMerged};
   for (const Made& folder : made)
     platform::AddAttributes(platform::Folder(folder.parent), folder.name, folder.attributes);
-  if (!RunTool(delete_tool, remove)) return {Outcome::kMergeStopped};
+  if (!RunTool(delete_tool, remove, report)) return {Outcome::kMergeStopped};
   if (Exists(m.folder, m.name)) return {Outcome::kMergedNotRemoved};
   return {Outcome::kRenamed};
 }
 
 }  // namespace
 
-Result MergeFolder(const Move& m, const Choices&, Report&) {
-  const std::string copy_tool = FindTool(kCopyTool);
+Result MergeFolder(const Move& m, const Choices&, Report& report) {
+  const std::string copy_tool = FindTool(kCopyTool, report);
   if (copy_tool.empty()) return {Outcome::kMergeStopped};
-  const std::string delete_tool = FindTool(kDeleteTool);
+  const std::string delete_tool = FindTool(kDeleteTool, report);
   if (delete_tool.empty()) return {Outcome::kMergeStopped};
   // Both lines are checked before anything runs: a copy without its delete leaves two trees.
   const std::string source = ToolPath(m.names.source);
   const std::string copy = CopyCommandLine(copy_tool, source, ToolPath(m.names.destination));
   const std::string remove = DeleteCommandLine(delete_tool, source);
-  if (RefuseLongCommandLine(copy, kCopyTool) || RefuseLongCommandLine(remove, kDeleteTool))
+  if (RefuseLongCommandLine(copy, kCopyTool, report) ||
+      RefuseLongCommandLine(remove, kDeleteTool, report))
     return {Outcome::kMergeStopped};
   std::vector<Made> made;
   if (std::optional<Result> refusal = RefuseUnsafeCopy(m, made)) return *refusal;
-  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove, made);
+  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove, made, report);
 }
 
 }  // namespace stampix

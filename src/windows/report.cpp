@@ -4,39 +4,155 @@
 #include "core/report.h"
 
 #include "core/console.h"
-#include "windows/messages.h"
+#include "core/messages.h"
 
 namespace stampix {
 
 namespace {
 
+// ---- The texts ----
+
+namespace text {
+
+using msg::Join;
+
+inline constexpr std::string_view kWildcardsInPath = "Error: Wildcards not allowed in path.";
+inline constexpr std::string_view kNoCurrentFolder = "Error: The current folder cannot be read.";
+inline constexpr std::string_view kNotInCodePage =
+    "Error: The command line holds a character that this system's code page cannot hold.";
+std::string_view LastPathField(std::string_view path) {
+  std::size_t last = path.find_last_of("\\/");
+  return last == path.npos ? path : path.substr(last + 1);
+}
+
+std::string_view WindowsUsage() {
+  return R"usage(This utility adds a date stamp to a file or directory name.
+
+The date stamp is in the format YYYYMMDD where Y=year, M=month D=day of the
+last time the file was modified. If the name already has a date or any
+8-digit number between parentheses, a new date is not added even if the
+contents have changed.
+
+Syntax:  STAMPIX [/Y] [drive:][path]<name>
+
+The /Y option overwrites the destination file name if it already exists.
+
+Example: STAMPIX C:\TEST\MYFILE.EXT
+
+In this example MYFILE.TXT was last modified on December 31, 2004, so the
+above example command line will rename MYFILE.TXT to MYFILE(20041231).TXT.
+)usage";
+}
+
+std::string FileNotFound(std::string_view search) {
+  return Join({"File not found: ", Quoted(search)});
+}
+
+std::string PathTooLong(std::string_view path) {
+  return Join({"Error: Path too long. (", path, ")"});
+}
+
+std::string FileToFolder(std::string_view destination) {
+  return Join({"Error: Cannot rename file to folder. (", destination, ")"});
+}
+
+std::string FolderToFile(std::string_view destination) {
+  return Join({"Error: Cannot rename folder to file. (", destination, ")"});
+}
+
+std::string Skipped(std::string_view source, std::string_view destination) {
+  return Join({"Skipped: ", Quoted(LastPathField(source)), " (destination ",
+               Quoted(LastPathField(destination)), " exists)"});
+}
+
+std::string SameFile(std::string_view source, std::string_view destination) {
+  return Join({"Skipped: ", Quoted(LastPathField(source)), " (destination ",
+               Quoted(LastPathField(destination)), " is the same file)"});
+}
+
+std::string CannotRemove(std::string_view destination) {
+  return Join({"Error: Destination ", Quoted(LastPathField(destination)), " cannot be removed."});
+}
+
+std::string RenameFailed(std::string_view source) {
+  return Join({"Error: Rename failed. Is ", Quoted(LastPathField(source)), " in use?"});
+}
+
+std::string NoDate(std::string_view source) {
+  return Join({"Error: The date of ", Quoted(LastPathField(source)), " cannot be stamped."});
+}
+
+std::string NotAllMerged(std::string_view source) {
+  return Join(
+      {"Error: Not all of ", Quoted(LastPathField(source)), " could be merged; it was kept."});
+}
+
+std::string MergedNotRemoved(std::string_view source) {
+  return Join(
+      {"Error: ", Quoted(LastPathField(source)), " was merged, but it could not be removed."});
+}
+
+std::string Linked(std::string_view source, std::string_view destination) {
+  return Join({"Error: ", Quoted(LastPathField(source)),
+               " was kept: ", Quoted(LastPathField(destination)),
+               " holds a link, or shares a file or folder with it."});
+}
+
+std::string ShortNameTaken(std::string_view source, std::string_view destination) {
+  return Join({"Error: ", Quoted(LastPathField(source)),
+               " was kept: a name in it is the short name of another entry in ",
+               Quoted(LastPathField(destination)), "."});
+}
+
+std::string ToolNotFound(std::string_view tool) {
+  return Join({tool, " not found for external call? Make sure this is in your path."});
+}
+
+std::string ToolNotStarted(std::string_view tool) {
+  return Join({"Error: ", tool, " could not be started."});
+}
+
+std::string ToolStatus(std::string_view tool_path, std::int32_t status) {
+  return Join({tool_path, " = ERRORLEVEL ", std::to_string(status)});
+}
+
+std::string CommandLineTooLong(std::string_view tool) {
+  return Join({"Error: Command line too long for ", tool, "."});
+}
+
+}  // namespace text
+
 // The line for an outcome, or empty for one that the announcement and the tools said enough of.
 std::string Line(const Names& n, Outcome outcome) {
   switch (outcome) {
     case Outcome::kTaken:
-      return msg::Skipped(n.source, n.destination);
+      return text::Skipped(n.source, n.destination);
     case Outcome::kSameFile:
-      return msg::SameFile(n.source, n.destination);
+      return text::SameFile(n.source, n.destination);
     case Outcome::kFileToFolder:
-      return msg::FileToFolder(n.destination);
+      return text::FileToFolder(n.destination);
     case Outcome::kFolderToFile:
-      return msg::FolderToFile(n.destination);
+      return text::FolderToFile(n.destination);
     case Outcome::kCannotReplace:
-      return msg::CannotRemove(n.destination);
+      return text::CannotRemove(n.destination);
     case Outcome::kCannotName:
     case Outcome::kCannotRename:
-      return msg::RenameFailed(n.source);
+      return text::RenameFailed(n.source);
     case Outcome::kSourceTooLong:
-      return msg::PathTooLong(n.source);
+      return text::PathTooLong(n.source);
     case Outcome::kTooLong:
-      return msg::PathTooLong(n.destination);
+      return text::PathTooLong(n.destination);
     case Outcome::kTooDeep:
     case Outcome::kNotAllMerged:
-      return msg::NotAllMerged(n.source);
+      return text::NotAllMerged(n.source);
     case Outcome::kMergedNotRemoved:
-      return msg::MergedNotRemoved(n.source);
+      return text::MergedNotRemoved(n.source);
+    case Outcome::kLinkedTrees:
+      return text::Linked(n.source, n.destination);
+    case Outcome::kShortName:
+      return text::ShortNameTaken(n.source, n.destination);
     case Outcome::kNoDate:
-      return msg::NoDate(n.source);
+      return text::NoDate(n.source);
     default:
       return {};
   }
@@ -46,7 +162,7 @@ std::string Line(const Names& n, Outcome outcome) {
 
 void Report::Usage() {
   PrintLine(msg::VersionLine());
-  PrintLines(msg::WindowsUsage());
+  PrintLines(text::WindowsUsage());
 }
 
 void Report::Version() { PrintLine(msg::VersionLine()); }
@@ -55,19 +171,19 @@ void Report::Version() { PrintLine(msg::VersionLine()); }
 int Report::NoPath() { return 1; }
 
 int Report::NotUnderstood(std::string_view) {
-  PrintLine(msg::kNotInCodePage);
+  PrintLine(text::kNotInCodePage);
   return 1;
 }
 
 void Report::Refused(Refusal refusal, std::string_view) {
-  PrintLine(refusal == Refusal::kWildcardsInPath ? msg::kWildcardsInPath : msg::kNoCurrentFolder);
+  PrintLine(refusal == Refusal::kWildcardsInPath ? text::kWildcardsInPath : text::kNoCurrentFolder);
 }
 
 void Report::NotFound(std::string_view search, platform::Error) {
-  PrintLine(msg::FileNotFound(search));
+  PrintLine(text::FileNotFound(search));
 }
 
-void Report::SearchTooLong(std::string_view search) { PrintLine(msg::PathTooLong(search)); }
+void Report::SearchTooLong(std::string_view search) { PrintLine(text::PathTooLong(search)); }
 
 void Report::Planned(const Names& names) { PrintLine(msg::Announce(names.source, names.new_name)); }
 
@@ -77,6 +193,23 @@ void Report::Told(const Names& names, Outcome outcome, platform::Error) {
 }
 
 void Report::Count(std::int32_t renamed) { Record(msg::RenamedCount(renamed, false)); }
+
+void Report::Told(Tool what, std::string_view tool, std::int32_t status) {
+  switch (what) {
+    case Tool::kNotFound:
+      PrintLine(text::ToolNotFound(tool));
+      break;
+    case Tool::kNotStarted:
+      PrintLine(text::ToolNotStarted(tool));
+      break;
+    case Tool::kFailed:
+      PrintLine(text::ToolStatus(tool, status));
+      break;
+    case Tool::kCommandLineTooLong:
+      PrintLine(text::CommandLineTooLong(tool));
+      break;
+  }
+}
 
 void Report::Record(std::string_view line, bool) { PrintLine(line); }
 
