@@ -93,11 +93,15 @@ const std::tuple<stampix::Sides, stampix::OverwriteMode, bool, stampix::Verdict>
 
 // The delete tool, entry by entry: attributes as listed, then what is done with the entry and
 // the attributes set first (0: none). A link (0x400) is removed as itself, never entered.
+constexpr std::uint32_t kR = deltree::kReadOnly, kH = deltree::kHidden, kS = deltree::kSystem,
+                        kD = deltree::kDirectory, kA = deltree::kArchive, kN = deltree::kNormal,
+                        kI = deltree::kNotIndexed, kL = deltree::kReparsePoint;
 const std::pair<std::uint32_t, deltree::Step> kEntries[] = {
-    {0x20, {kDeleteFile, 0}}, {0x01, {kDeleteFile, 0x80}}, {0x27, {kDeleteFile, 0x20}},
-    {0x2004, {kDeleteFile, 0x2000}}, {0x10, {kDescend, 0}}, {0x13, {kDescend, 0x80}},
-    {0x2012, {kDescend, 0x2000}}, {0x410, {kRemoveFolder, 0}}, {0x417, {kRemoveFolder, 0x80}},
-    {0x400, {kDeleteFile, 0}}, {0x421, {kDeleteFile, 0x20}},
+    {kA, {kDeleteFile, 0}}, {kR, {kDeleteFile, kN}}, {kA | kR | kH | kS, {kDeleteFile, kA}},
+    {kI | kS, {kDeleteFile, kI}}, {kD, {kDescend, 0}}, {kD | kR | kH, {kDescend, kN}},
+    {kI | kD | kH, {kDescend, kI}}, {kL | kD, {kRemoveFolder, 0}},
+    {kL | kD | kR | kH | kS, {kRemoveFolder, kN}}, {kL, {kDeleteFile, 0}},
+    {kL | kA | kR, {kDeleteFile, kA}},
 };
 
 // The delete tool's whole command line: the folder it is taken for, or "" and a word of the
