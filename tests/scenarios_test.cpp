@@ -104,6 +104,8 @@ void RemoveUnix(const fs::path& top) {
     Await(top, false);
 }
 
+std::string Date(const fs::path&) { return ""; }
+
 // The mark of a read-only, hidden or system entry, as Make takes it.
 std::string Mark(const fs::path& path) {
   DWORD bits = GetFileAttributesW(path.c_str());
@@ -142,6 +144,13 @@ void MakeSpecial(const fs::path& path, char kind, const std::string& target) {
 }
 
 std::string Mark(const fs::path&) { return ""; }
+
+// The entry's own last write, as Make writes it, where it is not Make's default.
+std::string Date(const fs::path& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || st.st_mtime == 1104494400) return "";
+  return "@" + std::to_string(st.st_mtime);
+}
 
 void RemoveUnix(const fs::path&) {}
 
@@ -182,11 +191,12 @@ void Make(const fs::path& folder, const Strings& entries) {
     char mark = std::string_view("!~^%+$").find(entry[0]) != std::string_view::npos ? entry[0] : 0;
     if (mark) entry.erase(0, 1);
     std::size_t at = entry.rfind('@'), arrow = entry.find("->"), eq = entry.find('=');
-    fs::path path = At(Whole(folder), entry.substr(0, std::min({at, arrow, eq})));
+    const std::string name = entry.substr(0, std::min({at, arrow, eq}));
+    fs::path path = At(Whole(folder), name);
     times.emplace_back(path, at == entry.npos ? 1104494400 : std::stod(entry.substr(at + 1)));
     if (arrow != entry.npos || mark == '%') {
       MakeSpecial(path, mark, entry.substr(std::min(arrow + 2, entry.size())));
-    } else if (entry.ends_with("/")) {
+    } else if (name.ends_with("/")) {
       fs::create_directories(path);
     } else if (entry.find("=>") == eq && eq != entry.npos) {
       fs::create_hard_link(At(Whole(folder), entry.substr(eq + 2)), path);
@@ -203,7 +213,8 @@ void Make(const fs::path& folder, const Strings& entries) {
 
 // Every entry below the folder in the form Make takes, with the contents of files (and on Windows
 // the mark of its attributes).
-std::set<std::string> List(const fs::path& folder) {
+// `dates`: with each entry's last write where it is not the default (Linux).
+std::set<std::string> List(const fs::path& folder, bool dates = false) {
   std::set<std::string> entries;
   const std::size_t root = Whole(folder).native().size() + 1;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Whole(folder))) {
@@ -212,7 +223,8 @@ std::set<std::string> List(const fs::path& folder) {
     std::string text = entry.is_regular_file() && !entry.is_symlink() ? Content(entry.path()) : "";
     if (entry.is_symlink()) line += "->" + fs::read_symlink(entry).string();
     if (entry.is_directory() && !entry.is_symlink()) line += "/";
-    entries.insert(Mark(entry.path()) + line + (text.empty() ? "" : "=" + text));
+    if (!text.empty()) line += "=" + text;
+    entries.insert(Mark(entry.path()) + line + (dates ? Date(entry.path()) : ""));
   }
   return entries;
 }
@@ -329,6 +341,7 @@ struct Row {
   Strings setup = {};
   bool ordered = false;  // lines compared in full order, not block by block
   bool images = false;   // Linux: run again on ext4, exFAT and NTFS images
+  bool dates = false;    // Linux: entries afterwards with their last writes (see Make)
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.title; }
@@ -368,6 +381,8 @@ already holds "(", eight digits and ")" is left alone.
   -n, --dry-run         show what would be renamed, and change nothing
   -0, --null            list each renamed entry as its old and new path, each ended
                         by a NUL instead of a line end, and no count
+  -r, --recursive       stamp a folder with everything below it, each entry by its own
+                        date, entries before their folder; dot-names are left alone
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
   -h, --help, /?        show this help
@@ -378,11 +393,12 @@ A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwi
 "*" and "?" in its last part select entries of its folder, letter case ignored, and
 names that start with a dot only when the pattern does; "*/" selects folders only.
 Renamed entries are listed on standard output, skips and failures on standard error.
+A folder renamed inside keeps its own last-write date.
 
 Examples:
   stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
   stampix -n '*.jpg'            shows what stamping this folder's .jpg files would do
-  find . -depth -name '*.jpg' -exec stampix {} +
+  stampix -r Photos             stamps Photos and everything below it
 
 Exit status: 0 when every entry was stamped, was stamped already or was skipped because
 its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
@@ -545,6 +561,23 @@ const Row kRows[] = {
      "{d}d\\\\e\\u009B\\u202E\\x9B = d\\\\e\\u009B\\u202E\\x9B(20041231)|Renamed 3 files",
      .after = "a b\n(20041231)|c\x1f\x7f~(20041231)|d\\e\xC2\x9B\xE2\x80\xAE\x9B(20041231)",
      .only = "linux", .ordered = true},
+
+    // ---- Trees and dates ----
+    {.title = "-r stamps a tree, each entry by its own date, and keeps every date",
+     .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/.git/|P/.git/x|"
+     "P/L->A.JPG|P/T(20010101)/|P/T(20010101)/C@978350400", .command = "-r|{d}P",
+     .out = "{d}P/A.JPG = A(20190704).JPG|{d}P/S/B = B(20090101)|{d}P/S = S(20100101)|"
+     "{d}P/L = L(20041231)|{d}P/T(20010101)/C = C(20010101)|{d}P = P(20041231)|Renamed 6 files",
+     .after = "P(20041231)/|P(20041231)/.git/|P(20041231)/.git/x|P(20041231)/A(20190704).JPG=a"
+     "@1562241600|P(20041231)/L(20041231)->A.JPG|P(20041231)/S(20100101)/@1262347200|"
+     "P(20041231)/S(20100101)/B(20090101)@1230811200|P(20041231)/T(20010101)/|"
+     "P(20041231)/T(20010101)/C(20010101)@978350400", .only = "linux", .setup = {"TZ=UTC0"},
+     .dates = true},
+    // Entries first, then their folder: it keeps the date it had, not the day of the renames.
+    {.title = "a folder's date is put back after renaming inside it", .before = "D/@978350400|D/A",
+     .command = "{d}D/A|{d}D|{d}D(20010101)/*", .out = "{d}D/A = A(20041231)|{d}D = D(20010101)|"
+     "Renamed 2 files", .after = "D(20010101)/@978350400|D(20010101)/A(20041231)",
+     .only = "linux", .setup = {"TZ=UTC0"}, .dates = true},
 
     // ---- Previews: every conflict judged, nothing changed ----
     {.title = "a preview of free and taken names", .before = "A.TXT=a|B=b|B(20041231)=old|D/|"
@@ -849,7 +882,7 @@ TEST_P(Scenario, Run) {
   EXPECT_EQ(result.code, row.code);
   const Strings after =
       row.after ? Split(Fill(*row.after, scratch)) : Strings(before.begin(), before.end());
-  EXPECT_EQ(List(scratch.path), std::set<std::string>(after.begin(), after.end()));
+  EXPECT_EQ(List(scratch.path, row.dates), std::set<std::string>(after.begin(), after.end()));
 }
 
 // This build's rows; `images`: only those that run again on file-system images.

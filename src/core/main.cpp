@@ -13,12 +13,23 @@ namespace stampix {
 namespace {
 
 // What stays the same from one operand to the next: the choices, the folder of the last
-// operand, kept open while the next ones share it, and the count over all of them.
+// operand, kept open while the next ones share it, with its last write before the run renamed
+// anything in it, and the count over all of them.
 struct Run {
   Choices choices;
   std::optional<platform::Folder> folder;
+  platform::FolderTime time;
+  std::int32_t renamed_before = 0;
   Tally tally;
 };
+
+// Done with the operands' folder: it gets back its own last write.
+void LeaveFolder(Run& run, Report& report) {
+  if (!run.folder) return;
+  const bool changed = !run.choices.dry_run && run.tally.renamed > run.renamed_before;
+  KeepTime(*run.folder, run.time, changed, report);
+  run.folder.reset();
+}
 
 int StampOperand(std::string_view text, Run& run, Report& report) {
   Refusal refusal = Refusal::kNone;
@@ -27,19 +38,24 @@ int StampOperand(std::string_view text, Run& run, Report& report) {
     report.Refused(refusal, text);
     return 1;
   }
-  if (!run.folder || run.folder->path() != operand.folder) run.folder.emplace(operand.folder);
+  if (!run.folder || run.folder->path() != operand.folder) {
+    LeaveFolder(run, report);
+    run.time = platform::LastWriteOf(run.folder.emplace(operand.folder));
+    run.renamed_before = run.tally.renamed;
+  }
   return StampEntries(*run.folder, operand, run.choices, report, run.tally);
 }
 
 // Every operand in turn, until one asks to stop; one count line for the run when it listed more
 // than one entry.
 int StampOperands(const Request& request, Report& report) {
-  Run run{request.choices, {}, {}};
+  Run run{request.choices, {}, {}, 0, {}};
   int code = 0;
   for (const std::string& operand : request.operands) {
     if (report.ShouldStop()) break;
     code = std::max(code, StampOperand(operand, run, report));
   }
+  LeaveFolder(run, report);
   if (run.tally.found > 1) report.Count(run.tally.renamed);
   return code;
 }

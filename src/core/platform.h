@@ -170,6 +170,20 @@ constexpr Error kTakenMeanwhile = -1;
 Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                 std::string_view new_name);
 
+// A folder's last write, exactly as the system keeps it, to put back after renaming inside it.
+struct FolderTime {
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+  bool known = false;  // Windows keeps none: renaming inside a folder there dates it anew
+
+  bool operator==(const FolderTime&) const = default;
+};
+
+FolderTime LastWriteOf(const Folder& folder);
+
+// Sets the folder's last write back to `time`, its last access left as it is.
+Error PutBack(const Folder& folder, const FolderTime& time);
+
 // Renames an entry over an existing file or link of the new name in one step, so the old one is
 // never gone before the new one has its name. Never over a folder.
 Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,

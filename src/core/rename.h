@@ -35,6 +35,10 @@ enum class Outcome {
   kMergeStopped,      // a folder merge stopped; its own lines say why
   kLinkedTrees,       // Windows merge: the copy would write through a link or onto the source
   kShortName,         // Windows merge: a source name is the short name of another entry
+  kOtherFileSystem,   // "-r": another file system is mounted there; it is not entered
+  kTooDeepToWalk,     // "-r": folders nested deeper than the walk goes; it is not entered
+  kNotListed,         // "-r": the folder could not be read; what it holds is left as it is
+  kTimeNotKept,       // a folder's last write could not be put back after renaming inside it
 };
 
 // One rename as lines show it: whole paths, the folder part as the program was given it.

@@ -15,6 +15,7 @@ struct Choices {
   OverwriteMode overwrite = OverwriteMode::kOff;
   bool dry_run = false;      // Linux "-n": every entry judged as a real run would, nothing changed
   bool null_record = false;  // Linux "-0": the record as pairs of paths, each ended by a NUL
+  bool recursive = false;    // Linux "-r": a folder with everything below it
 
   bool operator==(const Choices&) const = default;
 };

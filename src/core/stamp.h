@@ -26,6 +26,11 @@ struct Tally {
   std::int32_t renamed = 0;
 };
 
+// Puts the folder's last write back to `time` when `changed` (something inside it was renamed)
+// and it is no longer that; a folder that cannot have it back is told.
+void KeepTime(const platform::Folder& folder, const platform::FolderTime& time, bool changed,
+              Report& report);
+
 // Stamps every entry that the operand selects in `folder` (opened on operand.folder), counting
 // them into `tally`. Returns the exit code of the pass: 1 when nothing matches or the search text
 // is too long, else 0.

@@ -9,13 +9,24 @@ namespace stampix {
 namespace {
 
 // A Linux option, or nothing for an operand.
-enum class Option { kNone, kEnd, kOverwrite, kDryRun, kNull, kHelp, kVersion, kUnknown };
+enum class Option {
+  kNone,
+  kEnd,
+  kOverwrite,
+  kDryRun,
+  kNull,
+  kRecursive,
+  kHelp,
+  kVersion,
+  kUnknown
+};
 
 Option OptionOf(std::string_view argument) {
   if (argument == "--") return Option::kEnd;
   if (argument == "/Y" || argument == "/y" || argument == "--overwrite") return Option::kOverwrite;
   if (argument == "-n" || argument == "--dry-run") return Option::kDryRun;
   if (argument == "-0" || argument == "--null") return Option::kNull;
+  if (argument == "-r" || argument == "--recursive") return Option::kRecursive;
   if (argument == "-h" || argument == "--help" || argument == "/?") return Option::kHelp;
   if (argument == "--version") return Option::kVersion;
   return argument.starts_with('-') ? Option::kUnknown : Option::kNone;
@@ -27,6 +38,7 @@ bool TakeOption(Option option, const std::string& argument, Request& request) {
   if (option == Option::kOverwrite) request.choices.overwrite = OverwriteMode::kOn;
   if (option == Option::kDryRun) request.choices.dry_run = true;
   if (option == Option::kNull) request.choices.null_record = true;
+  if (option == Option::kRecursive) request.choices.recursive = true;
   if (option == Option::kHelp) request.action = Request::Action::kUsage;
   if (option == Option::kVersion) request.action = Request::Action::kVersion;
   if (option == Option::kUnknown) request.action = Request::Action::kRefuse;

@@ -307,6 +307,23 @@ bool IsOwnOutput(const Entry& entry) {
   return false;
 }
 
+FolderTime LastWriteOf(const Folder& folder) {
+  struct stat st;
+  if (fstat(Handle(folder), &st) != 0) return {};
+  return {st.st_mtim.tv_sec, st.st_mtim.tv_nsec, true};
+}
+
+// Through the open handle where /proc shows it, so that a folder renamed meanwhile keeps its own
+// time; else by its path.
+Error PutBack(const Folder& folder, const FolderTime& time) {
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {time.seconds, time.nanoseconds}};
+  const std::string by_handle = "/proc/self/fd/" + std::to_string(Handle(folder));
+  if (utimensat(AT_FDCWD, by_handle.c_str(), times, 0) == 0) return 0;
+  if (errno != ENOENT) return errno;
+  const std::string path = folder.path().empty() ? "." : folder.path();
+  return utimensat(AT_FDCWD, path.c_str(), times, 0) ? errno : 0;
+}
+
 Error CanChange(const Folder& folder) {
   if (StateOf(folder).error) return StateOf(folder).error;
   return faccessat(Handle(folder), ".", W_OK | X_OK, AT_EACCESS) ? errno : 0;

@@ -39,6 +39,8 @@ already holds "(", eight digits and ")" is left alone.
   -n, --dry-run         show what would be renamed, and change nothing
   -0, --null            list each renamed entry as its old and new path, each ended
                         by a NUL instead of a line end, and no count
+  -r, --recursive       stamp a folder with everything below it, each entry by its own
+                        date, entries before their folder; dot-names are left alone
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
   -h, --help, /?        show this help
@@ -49,11 +51,12 @@ A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwi
 "*" and "?" in its last part select entries of its folder, letter case ignored, and
 names that start with a dot only when the pattern does; "*/" selects folders only.
 Renamed entries are listed on standard output, skips and failures on standard error.
+A folder renamed inside keeps its own last-write date.
 
 Examples:
   stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
   stampix -n '*.jpg'            shows what stamping this folder's .jpg files would do
-  find . -depth -name '*.jpg' -exec stampix {} +
+  stampix -r Photos             stamps Photos and everything below it
 
 Exit status: 0 when every entry was stamped, was stamped already or was skipped because
 its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
@@ -135,6 +138,14 @@ std::string MergedButKept(std::string_view source, std::string_view destination,
                           std::string_view reason) {
   return Say({Quoted(source), " was merged into ", Quoted(destination),
               ", but the emptied folder could not be removed: ", reason});
+}
+
+std::string NotEntered(std::string_view folder) {
+  return Say({"not going into ", Quoted(folder), ": another file system is mounted there"});
+}
+
+std::string TimeNotKept(std::string_view folder, std::string_view reason) {
+  return Say({"cannot put back the last-write time of ", Quoted(folder), ": ", reason});
 }
 
 std::string Interrupted() { return Say({"stopped between two entries; the rest is as it was"}); }
@@ -228,6 +239,12 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why) {
       return text::CannotStamp(n.source, Reason(ENOENT));
     case Outcome::kTooDeep:
       return text::TooDeep(n.source);
+    case Outcome::kTooDeepToWalk:
+      return text::CannotStamp(n.source, "folders nested too deep");
+    case Outcome::kNotListed:
+      return text::CannotStamp(n.source, Reason(why));
+    case Outcome::kTimeNotKept:
+      return text::TimeNotKept(n.source, Reason(why));
     case Outcome::kNotAllMerged:
       return text::NotAllMergedInto(n.source, n.destination);
     case Outcome::kMergedNotRemoved:
@@ -289,6 +306,8 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
     PrintError(text::SkippedSameFile(names.source, names.destination));
   } else if (outcome == Outcome::kTakenMeanwhile) {
     PrintError(text::SkippedMeanwhile(names.source, names.destination));
+  } else if (outcome == Outcome::kOtherFileSystem) {
+    PrintError(text::NotEntered(names.source));
   } else if (outcome == Outcome::kOwnOutput) {
     PrintError(text::SkippedOwnOutput(names.source));
   } else if (IsSkip(outcome, choices_.overwrite)) {

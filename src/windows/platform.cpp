@@ -299,6 +299,10 @@ bool IsOwnOutput(const Entry&) { return false; }
 
 Error CanChange(const Folder&) { return 0; }
 
+FolderTime LastWriteOf(const Folder&) { return {}; }
+
+Error PutBack(const Folder&, const FolderTime&) { return 0; }
+
 // Between two names of one file (a hard link) the system may report a move that changed
 // nothing: the entry must have left its old name.
 Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
