@@ -4,11 +4,14 @@ every *.TXT of a fresh folder of N files with known dates. Runs alternate betwee
 figure is the median of several runs, with the peak resident memory from /usr/bin/time -v.
 Prints the table and writes it, with the machine it ran on, to bench/RESULTS.md.
 With --windows: STAMPIX.EXE against the Win32 floor loop, both under Wine, on 2,000 files;
-written to bench/RESULTS-windows.md.
+written to bench/RESULTS-windows.md. With --tree: "stampix -r" on a tree of about 100,000 entries
+against a floor that walks it once post-order and keeps folder dates, and find -depth; written to
+bench/RESULTS-tree.md.
 
     bench/run.py                 # N = 10,000 and 100,000, every tool
     bench/run.py --sizes 10000 --tools stampix floor
     bench/run.py --windows
+    bench/run.py --tree
 """
 import argparse
 import os
@@ -47,6 +50,10 @@ def command(tool, folder):
         "stampix (xargs)": ["sh", "-c", 'find "$1" -type f -print0 | xargs -0 "$2"', "sh", folder,
                             os.path.join(BUILD, "stampix")],
         "floor": [os.path.join(BUILD, "floor"), folder],
+        "stampix -r": [os.path.join(BUILD, "stampix"), "-r", folder + "/*"],
+        "floor (tree)": [os.path.join(BUILD, "floor_tree"), folder],
+        "find -depth -exec stampix": ["find", folder, "-mindepth", "1", "-depth", "-exec",
+                                      os.path.join(BUILD, "stampix"), "{}", "+"],
         "python": [sys.executable, os.path.join(ROOT, "bench", "stamp.py"), folder],
         "perl rename": ["sh", "-c", 'cd "$1" && find . -maxdepth 1 -name "*.TXT" -print0 | '
                         'file-rename -0 -v "$2"', "sh", folder, PERL_STAMP],
@@ -61,8 +68,9 @@ def build():
     subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                     "-DSTAMPIX_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", BUILD], check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cc", "-O2", "-o", os.path.join(BUILD, "floor"),
-                    os.path.join(ROOT, "bench", "floor.c")], check=True)
+    for floor in ("floor", "floor_tree"):
+        subprocess.run(["cc", "-O2", "-o", os.path.join(BUILD, floor),
+                        os.path.join(ROOT, "bench", floor + ".c")], check=True)
 
 
 def build_windows():
@@ -203,6 +211,61 @@ def machine():
             f"file system {fs.strip()}, {time.strftime('%Y-%m-%d')}")
 
 
+TREE_FOLDERS, TREE_FILES = 10000, 9  # 100 top folders of 100 folders, 9 files in each leaf
+
+
+def make_tree(top):
+    """A fresh tree of about 100,000 entries, every file and folder dated, folders last."""
+    shutil.rmtree(top, ignore_errors=True)
+    noon = lambda i: time.mktime((2004, 12, 1 + i % DAYS, 12, 0, 0, 0, 0, -1))
+    for i in range(TREE_FOLDERS):
+        leaf = os.path.join(top, "TOP%03d" % (i // 100), "DIR%03d" % (i % 100))
+        os.makedirs(leaf)
+        for j in range(TREE_FILES):
+            path = os.path.join(leaf, "FILE%d.TXT" % j)
+            os.close(os.open(path, os.O_CREAT | os.O_WRONLY, 0o644))
+            os.utime(path, (noon(i + j), noon(i + j)))
+        os.utime(leaf, (noon(i + 3), noon(i + 3)))
+    for i in range(TREE_FOLDERS // 100):
+        os.utime(os.path.join(top, "TOP%03d" % i), (noon(i + 5), noon(i + 5)))
+    os.sync()
+
+
+def check_tree(top, tool):
+    """Every entry stamped by its own date: a folder's date is the one make_tree gave it."""
+    dated = 0
+    for folder, dirs, files in os.walk(top):
+        for name in dirs + files:
+            match = re.search(r"\((\d{8})\)", name)
+            stamp = time.strftime("%Y%m%d", time.localtime(os.lstat(os.path.join(folder, name)).st_mtime))
+            dated += bool(match) and match.group(1) == stamp
+    entries = TREE_FOLDERS * (TREE_FILES + 1) + TREE_FOLDERS // 100
+    return f"{dated:,} of {entries:,} entries stamped by their own date"
+
+
+def tree(runs):
+    tools = ["stampix -r", "floor (tree)", "find -depth -exec stampix"]
+    build()
+    top = os.path.join(DATA, "tree")
+    samples, checks = {t: [] for t in tools}, {}
+    for _ in range(runs or 3):
+        for tool in tools:
+            make_tree(top)
+            samples[tool].append(run_once(tool, top))
+            checks[tool] = check_tree(top, tool)
+    rows = ["| tool | median seconds | × floor | peak RSS (KiB) | dates |", "|---|---:|---:|---:|---|"]
+    floor = statistics.median(s for s, _ in samples["floor (tree)"])
+    for tool in tools:
+        seconds = statistics.median(s for s, _ in samples[tool])
+        rss = max(r for _, r in samples[tool])
+        rows.append(f"| {tool} | {seconds:.3f} | {seconds / floor:.2f} | {rss:,} | {checks[tool]} |")
+    ratio = statistics.median(s for s, _ in samples["stampix -r"]) / floor
+    text = ("\n".join(rows) + "\n\nTarget:\n- stampix -r within 1.3 × the floor: "
+            f"{ratio:.2f} × ({'met' if ratio <= 1.3 else 'missed'})")
+    report("RESULTS-tree.md", "Stamping a tree of about 100,000 entries (10,000 folders)",
+           f"`bench/run.py --tree` on: {machine()}", text)
+
+
 def windows(runs):
     tools, sizes = ["STAMPIX.EXE", "floor (Win32)"], [2000]
     build_windows()
@@ -238,9 +301,13 @@ def main():
     parser.add_argument("--runs", type=int, default=0, help="runs per figure (default 5, 3 above 10,000)")
     parser.add_argument("--windows", action="store_true",
                         help="STAMPIX.EXE against the Win32 floor loop under Wine")
+    parser.add_argument("--tree", action="store_true",
+                        help="stampix -r on a tree against a post-order floor walk")
     args = parser.parse_args()
     if args.windows:
         return windows(args.runs)
+    if args.tree:
+        return tree(args.runs)
     build()
     runs = {n: args.runs or (5 if n <= 10000 else 3) for n in args.sizes}
     figures = measure(args.tools, args.sizes, runs)
