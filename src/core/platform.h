@@ -195,6 +195,16 @@ Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
 // two names compare as the file system's name matching compares them.
 std::u32string FoldCase(std::string_view text);
 
+class LocalDates;
+
+// The day a photo or video was taken, by its own metadata, as "yyyyMMdd", or empty when it holds
+// none that the program reads (Windows reads none). Moments the metadata keeps in UTC are turned
+// into local dates by `dates`.
+std::string TakenDate(const Folder& folder, const Entry& entry, LocalDates& dates);
+
+// The moment the entry was made (see Entry::last_write), where the file system keeps one.
+std::optional<std::int64_t> CreatedTime(const Folder& folder, const Entry& entry);
+
 // Local calendar dates, by the zone's rules at each moment. One serves a whole pass, since
 // Windows reads a year's rules from the registry: it keeps those of the last year asked for.
 class LocalDates {

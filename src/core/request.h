@@ -10,12 +10,18 @@ namespace stampix {
 // the source folder's tree.
 enum class OverwriteMode { kOff, kOn };
 
+// Where an entry's date comes from (Linux "--date"): its last write, the moment a photo or
+// video was taken by its own metadata, or the moment it was made.
+enum class DateSource { kModified, kTaken, kCreated };
+
 // What every entry of a run is judged by.
 struct Choices {
   OverwriteMode overwrite = OverwriteMode::kOff;
   bool dry_run = false;      // Linux "-n": every entry judged as a real run would, nothing changed
   bool null_record = false;  // Linux "-0": the record as pairs of paths, each ended by a NUL
   bool recursive = false;    // Linux "-r": a folder with everything below it
+  std::vector<DateSource> dates = {DateSource::kModified};  // tried in turn; the first that
+                                                            // dates the entry stamps it
 
   bool operator==(const Choices&) const = default;
 };

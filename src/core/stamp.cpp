@@ -28,6 +28,21 @@ struct Pass {
   platform::LocalDates dates = {};
 };
 
+// The entry's date by the first of the run's sources that has one; folders have no taken date.
+std::string DateOf(const platform::Folder& folder, const platform::Entry& entry, Pass& pass) {
+  for (DateSource source : pass.choices.dates) {
+    std::string date;
+    if (source == DateSource::kModified) date = pass.dates.Of(entry.last_write);
+    if (source == DateSource::kTaken && !(entry.attributes & platform::kFolder))
+      date = platform::TakenDate(folder, entry, pass.dates);
+    if (source == DateSource::kCreated)
+      if (std::optional<std::int64_t> made = platform::CreatedTime(folder, entry))
+        date = pass.dates.Of(*made);
+    if (!StampOf(date).empty()) return date;
+  }
+  return {};
+}
+
 // What the pass makes of one listed entry that holds no stamp: the outcome, told to the report.
 // `folder_itself`: the operand named it as a folder ("DIR/").
 Outcome StampEntry(const platform::Folder& folder, const platform::Entry& entry,
@@ -37,7 +52,7 @@ Outcome StampEntry(const platform::Folder& folder, const platform::Entry& entry,
   Outcome outcome = !described                          ? Outcome::kGone
                     : platform::IsOwnOutput(*described) ? Outcome::kOwnOutput
                                                         : Outcome::kRenamed;
-  const std::string stamp = described ? StampOf(pass.dates.Of(described->last_write)) : "";
+  const std::string stamp = described ? StampOf(DateOf(folder, *described, pass)) : "";
   if (outcome == Outcome::kRenamed && stamp.empty()) outcome = Outcome::kNoDate;
   if (outcome != Outcome::kRenamed) {
     if (outcome == Outcome::kGone) pass.report.Planned(unchanged.names);

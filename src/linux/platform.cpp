@@ -388,6 +388,10 @@ std::u32string FoldCase(std::string_view text) {
   return out;
 }
 
+std::string TakenDate(const Folder&, const Entry&, LocalDates&) { return {}; }
+
+std::optional<std::int64_t> CreatedTime(const Folder&, const Entry&) { return std::nullopt; }
+
 struct LocalDates::State {};
 LocalDates::LocalDates() = default;
 LocalDates::~LocalDates() = default;

@@ -356,6 +356,10 @@ std::u32string FoldCase(std::string_view text) {
   return std::u32string(wide.begin(), wide.end());
 }
 
+std::string TakenDate(const Folder&, const Entry&, LocalDates&) { return {}; }
+
+std::optional<std::int64_t> CreatedTime(const Folder&, const Entry&) { return std::nullopt; }
+
 // The zone's rules of one year, where Windows keeps them.
 struct LocalDates::State {
   WORD year = 0;
