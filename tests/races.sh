@@ -7,6 +7,7 @@ program=$1 mnt=$2
 export TZ=UTC0
 [ -d "$mnt" ] || { echo "skipped: $(cat "$(dirname "$mnt")/why" 2>/dev/null)"; exit 77; }
 work=$(mktemp -d -p "$mnt") && cd "$work"
+export XDG_STATE_HOME=$work/.state
 trap 'cd / && rm -rf "$work"' EXIT
 fail() { echo "races: $*" >&2; exit 1; }
 both() { "$program" /Y "$1" >/dev/null 2>&1 & "$program" "$1" >/dev/null 2>&1 || true; wait || true; }

@@ -292,7 +292,9 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
 Result RunProgram(const std::string& command, const Strings& setup, const ScratchFolder& scratch) {
   const std::string program = STAMPIX_PROGRAM;
   // A runaway program's output stops at a few megabytes, not when memory is full.
-  std::string line = "ulimit -f 4096 && exec env", shell = "{}", cwd, user;
+  // The run's journal in the test's own folder.
+  std::string shell = "{}", cwd, user, line = "ulimit -f 4096 && exec env XDG_STATE_HOME=" +
+                                             Quote((scratch.path.parent_path() / "state").string());
   for (const std::string& item : setup) {
     if (item == "cwd") cwd = "cd " + Quote(scratch.path.string()) + " && ";
     if (item == "nobody") user = " setpriv --reuid=65534 --regid=65534 --clear-groups";
@@ -347,6 +349,8 @@ struct Row {
 void PrintTo(const Row& row, std::ostream* out) { *out << row.title; }
 
 const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20041231)/";
+// The row's command, then "--undo", whose lines the row shows.
+const std::string kUndo = "sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} --undo";
 std::string Repeat(std::string_view text, int times) {
   std::string repeated;
   while (times-- > 0) repeated += text;
@@ -385,6 +389,9 @@ already holds "(", eight digits and ")" is left alone.
                         date, entries before their folder; dot-names are left alone
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
+      --undo[=JOURNAL]  put back what the latest run not yet undone renamed (or the
+                        run of that journal), as far as each entry is still as it left it
+      --no-journal      keep no journal of this run (it cannot be undone)
   -h, --help, /?        show this help
       --version         show the version
       --                take every argument after it as a PATH
@@ -394,6 +401,7 @@ A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwi
 names that start with a dot only when the pattern does; "*/" selects folders only.
 Renamed entries are listed on standard output, skips and failures on standard error.
 A folder renamed inside keeps its own last-write date.
+Each run keeps a journal in $XDG_STATE_HOME/stampix (~/.local/state/stampix).
 
 Examples:
   stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
@@ -578,6 +586,29 @@ const Row kRows[] = {
      .command = "{d}D/A|{d}D|{d}D(20010101)/*", .out = "{d}D/A = A(20041231)|{d}D = D(20010101)|"
      "Renamed 2 files", .after = "D(20010101)/@978350400|D(20010101)/A(20041231)",
      .only = "linux", .setup = {"TZ=UTC0"}, .dates = true},
+
+    // ---- The way back: a run, then "--undo" ----
+    {.title = "a run and its undo leave every name and date as it was",
+     .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200", .command = "-r|{d}P",
+     .out = "{d}P(20041231) = P|{d}P/A(20190704).JPG = A.JPG|{d}P/S(20100101) = S|"
+     "{d}P/S/B(20090101) = B|Renamed 4 files", .after = "P/|P/A.JPG=a@1562241600|"
+     "P/S/@1262347200|P/S/B@1230811200", .only = "linux", .setup = {"TZ=UTC0", kUndo},
+     .dates = true},
+    // Two runs and two undos: the latest first. What another program changed since stays so.
+    {.title = "what cannot be put back is named, and the rest goes back", .before = "A|B|C|D",
+     .command = "{d}A|{d}B|{d}C", .out = "{d}D(20041231) = D|{d}C(20041231) = C|Renamed 1 file",
+     .err = "stampix: cannot put back \"{d}A(20041231)\" as \"{d}A\": it was renamed or removed "
+     "since|stampix: cannot put back \"{d}B(20041231)\" as \"{d}B\": \"{d}B\" is taken",
+     .after = "A2|B|B(20041231)|C|D", .code = 1, .only = "linux",
+     .setup = {"sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} {d}D >/dev/null && "
+               "mv {d}A\\(20041231\\) {d}A2 && touch {d}B && { {p} --undo; {p} --undo; }"}},
+    {.title = "an undo of /Y names what it replaced, and of a merge makes the source again",
+     .before = "A.TXT=new|A(20041231).TXT=old|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
+     "OLD(20041231)/S/|OLD(20041231)/K=k", .command = "/Y|{d}A.TXT|{d}OLD",
+     .out = "{d}OLD(20041231)/S/B = B|{d}OLD(20041231)/A = A|{d}A(20041231).TXT = A.TXT|"
+     "Renamed 3 files", .err = "stampix: what \"{d}A(20041231).TXT\" held before the run is gone:"
+     " /Y replaced it", .after = "A.TXT=new|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
+     "OLD(20041231)/K=k|OLD(20041231)/S/", .code = 1, .only = "linux", .setup = {kUndo}},
 
     // ---- Previews: every conflict judged, nothing changed ----
     {.title = "a preview of free and taken names", .before = "A.TXT=a|B=b|B(20041231)=old|D/|"
@@ -815,7 +846,8 @@ std::string Fill(std::string text, const ScratchFolder& scratch) {
                                                        {"{D}", slashed},
                                                        {"{t}", scratch.tools},
                                                        {"{s}", kLinux ? "/" : "\\"},
-                                                       {"{f}", fill}};
+                                                       {"{f}", fill},
+                                                       {"{p}", Native(STAMPIX_PROGRAM)}};
   for (const auto& [mark, by] : marks)
     for (std::size_t at; (at = text.find(mark)) != text.npos;) text.replace(at, 3, by);
   return text;

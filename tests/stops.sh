@@ -8,10 +8,11 @@
 set -euo pipefail
 program=$1 work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d) files=30000
 trap 'rm -rf "$work"' EXIT
+export XDG_STATE_HOME=$work/state
 fail() { echo "stops: $*" >&2; exit 1; }
-run() {  # run NAME [OUTPUT]: in the background, over a folder of its own
+run() {  # run NAME [OUTPUT [OPTION]]: in the background, over a folder of its own
   mkdir "$work/$1" && (cd "$work/$1" && seq -f 'F%05g.TXT' 1 $files | xargs touch)
-  "$program" "$work/$1/*" >"${2:-$work/$1.out}" 2>"$work/$1.err" &
+  "$program" ${3:-} "$work/$1/*" >"${2:-$work/$1.out}" 2>"$work/$1.err" &
 }
 stamped() { find "$work/$1" -name '*(*' | wc -l; }
 started() { until [ -s "$1" ] || ! kill -0 $! 2>/dev/null; do sleep 0.005; done; }
@@ -34,6 +35,11 @@ done
 
 # A reader that stops reading: the signal breaks into the write, and the entry whose line it
 # was is named on standard error.
+# Killed outright part way, a run is undone whole: its journal holds every rename it made.
+run KILL && started "$work/KILL.out" && kill -s KILL $! && { wait $! || true; }
+"$program" --undo >/dev/null 2>&1 && [ "$(stamped KILL)" = 0 ] ||
+  fail "undo after SIGKILL: $(stamped KILL) still stamped"
+
 # Opened for reading and writing, the pipe is held open by this script, which reads nothing.
 mkfifo "$work/paused" && exec 3<>"$work/paused"
 run PAUSED "$work/paused" && sleep 0.3 && kill -s TERM $!
@@ -54,7 +60,7 @@ run PIPE "$work/reader" && status=0 && wait $! || status=$?
   fail "closed pipe: exit $status, $(stamped PIPE) stamped, $(cat "$work/PIPE.err")"
 
 # A file past its size limit: the run stops, with the reason, rather than being killed.
-(ulimit -f 8 && run LIMIT && wait $!) && status=0 || status=$?
+(ulimit -f 8 && run LIMIT "$work/LIMIT.out" --no-journal && wait $!) && status=0 || status=$?
 lines=$(grep -c ' = .*)\.TXT$' "$work/LIMIT.out" || true)
 [ $status = 1 ] && grep -q "File too large" "$work/LIMIT.err" &&
   [ "$(stamped LIMIT)" = $((lines + 1)) ] ||

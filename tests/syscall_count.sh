@@ -10,7 +10,7 @@ calls() {  # calls pattern|operand N: "stat rename write all" for one run over N
   local folder="$work/$1$2"
   mkdir "$folder" && (cd "$folder" && seq -f 'F%04g.TXT' 1 "$2" | xargs touch)
   if [ "$1" = pattern ]; then set -- "$folder/*.TXT"; else set -- "$folder"/*; fi
-  strace -f -c -o "$work/calls" "$program" "$@" >/dev/null
+  XDG_STATE_HOME=$folder.state strace -f -c -o "$work/calls" "$program" "$@" >/dev/null
   awk '$NF ~ /stat/ { s += $4 } $NF ~ /^rename/ { r += $4 } $NF == "write" { w += $4 }
        $NF == "total" { t = $4 } END { print s+0, r+0, w+0, t+0 }' "$work/calls"
 }

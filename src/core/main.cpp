@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/command_line.h"
+#include "core/journal.h"
 #include "core/platform.h"
 #include "core/report.h"
 #include "core/stamp.h"
@@ -17,6 +18,7 @@ namespace {
 // anything in it, and the count over all of them.
 struct Run {
   Choices choices;
+  Journal* journal;
   std::optional<platform::Folder> folder;
   platform::FolderTime time;
   std::int32_t renamed_before = 0;
@@ -31,30 +33,40 @@ void LeaveFolder(Run& run, Report& report) {
   run.folder.reset();
 }
 
-int StampOperand(std::string_view text, Run& run, Report& report) {
-  Refusal refusal = Refusal::kNone;
-  Operand operand = ReadOperand(text, refusal);
-  if (refusal != Refusal::kNone) {
-    report.Refused(refusal, text);
-    return 1;
-  }
-  if (!run.folder || run.folder->path() != operand.folder) {
-    LeaveFolder(run, report);
-    run.time = platform::LastWriteOf(run.folder.emplace(operand.folder));
-    run.renamed_before = run.tally.renamed;
-  }
-  return StampEntries(*run.folder, operand, run.choices, report, run.tally);
+// The operands gathered so far, which share the run's folder, stamped together.
+int StampGathered(std::vector<Operand>& gathered, Run& run, Report& report) {
+  if (gathered.empty()) return 0;
+  int code = StampEntries(*run.folder, gathered, run.choices, report, run.tally, run.journal);
+  gathered.clear();
+  return code;
 }
 
-// Every operand in turn, until one asks to stop; one count line for the run when it listed more
-// than one entry.
-int StampOperands(const Request& request, Report& report) {
-  Run run{request.choices, {}, {}, 0, {}};
+// Every operand in turn, until one asks to stop, those of one folder together; one count line
+// for the run when it listed more than one entry.
+int StampOperands(const Request& request, Report& report, Journal* journal) {
+  Run run{request.choices, journal, {}, {}, 0, {}};
+  std::vector<Operand> gathered;
   int code = 0;
-  for (const std::string& operand : request.operands) {
+  for (const std::string& text : request.operands) {
     if (report.ShouldStop()) break;
-    code = std::max(code, StampOperand(operand, run, report));
+    Refusal refusal = Refusal::kNone;
+    Operand operand = ReadOperand(text, refusal);
+    if (refusal != Refusal::kNone || !run.folder || run.folder->path() != operand.folder)
+      code = std::max(code, StampGathered(gathered, run, report));
+    if (refusal != Refusal::kNone) {
+      report.Refused(refusal, text);
+      code = 1;
+      continue;
+    }
+    if (!run.folder || run.folder->path() != operand.folder) {
+      LeaveFolder(run, report);
+      run.time = platform::LastWriteOf(run.folder.emplace(operand.folder));
+      run.renamed_before = run.tally.renamed;
+      if (run.journal) run.journal->FolderTime(operand.folder, run.time);
+    }
+    gathered.push_back(std::move(operand));
   }
+  code = std::max(code, StampGathered(gathered, run, report));
   LeaveFolder(run, report);
   if (run.tally.found > 1) report.Count(run.tally.renamed);
   return code;
@@ -67,8 +79,16 @@ int MainRoutine(const std::vector<std::string>& command_line) {
   if (request.action == Request::Action::kVersion) report.Version();
   if (request.action == Request::Action::kRefuse) return report.NotUnderstood(request.refused);
   if (request.action == Request::Action::kNoPath) return report.NoPath();
+  if (request.action == Request::Action::kUndo) return report.Finish(Undo(request, report));
   if (request.action != Request::Action::kStamp) return 0;
-  return report.Finish(StampOperands(request, report));
+  // A run that may rename keeps its journal first, or renames nothing.
+  platform::Error why = 0;
+  std::unique_ptr<Journal> journal = OpenJournal(request, command_line, why);
+  if (why) {
+    report.Told({}, Outcome::kJournalLost, why);
+    return report.Finish(1);
+  }
+  return report.Finish(StampOperands(request, report, journal.get()));
 }
 
 }  // namespace

@@ -97,9 +97,9 @@ Result MoveUnderPolicy(const Move& m, const Choices& choices) {
   return Carry(m, verdict, why);
 }
 
-Outcome RenameEntry(const Move& move, const Choices& choices, Report& report) {
+Outcome RenameEntry(const Move& move, const Choices& choices, Report& report, Journal* journal) {
   Result result = MoveUnderPolicy(move, choices);
-  if (result.merge) result = MergeFolder(move, choices, report);
+  if (result.merge) result = MergeFolder(move, choices, report, journal);
   report.Told(move.names, result.outcome, result.why);
   return result.outcome;
 }

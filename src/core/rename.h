@@ -9,6 +9,7 @@
 
 namespace stampix {
 
+class Journal;
 class Report;
 
 // What became of one entry.
@@ -38,6 +39,12 @@ enum class Outcome {
   kOtherFileSystem,   // "-r": another file system is mounted there; it is not entered
   kTooDeepToWalk,     // "-r": folders nested deeper than the walk goes; it is not entered
   kNotListed,         // "-r": the folder could not be read; what it holds is left as it is
+  kJournalLost,       // the journal could not be written: nothing more is changed
+  kNotUndone,         // "--undo": the entry was renamed or removed since the run
+  kOldNameTaken,      // "--undo": its old name is taken again
+  kReplacedGone,      // "--undo": it is back, but what "/Y" replaced with it is gone
+  kNoJournal,         // "--undo": no journal to undo, or it cannot be read
+  kNotAJournal,       // "--undo": not a journal of this version, or undone already
   kTimeNotKept,       // a folder's last write could not be put back after renaming inside it
 };
 
@@ -110,6 +117,6 @@ Result MoveUnderPolicy(const Move& move, const Choices& choices);
 
 // Renames the entry under the conflict policy, merging a folder into a folder, and tells the
 // report what became of it.
-Outcome RenameEntry(const Move& move, const Choices& choices, Report& report);
+Outcome RenameEntry(const Move& move, const Choices& choices, Report& report, Journal* journal);
 
 }  // namespace stampix

@@ -20,6 +20,7 @@ struct Choices {
   bool dry_run = false;      // Linux "-n": every entry judged as a real run would, nothing changed
   bool null_record = false;  // Linux "-0": the record as pairs of paths, each ended by a NUL
   bool recursive = false;    // Linux "-r": a folder with everything below it
+  bool journal = true;       // Linux: the run keeps a journal, for "--undo" ("--no-journal": none)
   std::vector<DateSource> dates = {DateSource::kModified};  // tried in turn; the first that
                                                             // dates the entry stamps it
 
@@ -47,11 +48,12 @@ struct Operand {
 };
 
 struct Request {
-  enum class Action { kStamp, kUsage, kVersion, kRefuse, kNoPath };
+  enum class Action { kStamp, kUsage, kVersion, kRefuse, kNoPath, kUndo };
   Action action = Action::kStamp;
   Choices choices = {};
   std::vector<std::string> operands = {};  // as given
   std::string refused = {};                // kRefuse: the argument that is not understood
+  std::string journal = {};  // kUndo: the journal to undo; empty: the latest not yet undone
 
   bool operator==(const Request&) const = default;
 };

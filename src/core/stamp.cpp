@@ -1,11 +1,13 @@
 // The stamping pass: list, skip what is stamped, tell the new name, rename, count.
 #include "core/stamp.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <system_error>
 
 #include "core/entries.h"
+#include "core/journal.h"
 #include "core/path.h"
 #include "core/rename.h"
 
@@ -20,12 +22,19 @@ bool IsEightDigits(std::string_view text) {
   return true;
 }
 
+// Entries planned at once where a journal keeps them: one write for so many.
+constexpr std::size_t kBatch = 4096;
+
 // What one pass carries from entry to entry.
 struct Pass {
   const Choices& choices;
   Report& report;
   Tally& tally;
+  Journal* journal;  // none in a preview, with "--no-journal" and on Windows
+  bool journal_lost = false;
   platform::LocalDates dates = {};
+
+  bool Stopped() const { return journal_lost || report.ShouldStop(); }
 };
 
 // The entry's date by the first of the run's sources that has one; folders have no taken date.
@@ -43,37 +52,70 @@ std::string DateOf(const platform::Folder& folder, const platform::Entry& entry,
   return {};
 }
 
-// What the pass makes of one listed entry that holds no stamp: the outcome, told to the report.
+// An entry as the pass will take it: described, and dated, before its turn.
+struct Planned {
+  platform::Entry entry;
+  std::optional<platform::Entry> described;  // nothing: gone, or not looked up (stamped)
+  bool stamped = false;                      // its name holds a stamp already
+  std::string stamp;                         // "(yyyyMMdd)", or empty when it has no date
+};
+
+Planned Plan(const platform::Folder& folder, platform::Entry entry, bool describe, Pass& pass) {
+  Planned planned{std::move(entry), std::nullopt, false, {}};
+  planned.stamped = HasStamp(planned.entry.name);
+  if (describe || !planned.stamped) planned.described = Describe(folder, planned.entry);
+  if (!planned.stamped && planned.described)
+    planned.stamp = StampOf(DateOf(folder, *planned.described, pass));
+  return planned;
+}
+
+// Tells the journal what the entry's stamp will make of it.
+void Intend(const platform::Folder& folder, const Planned& planned, Pass& pass) {
+  if (!pass.journal || planned.stamp.empty()) return;
+  const std::string& path = folder.path();
+  const std::string new_name = StampedName(planned.entry.name, planned.stamp);
+  const bool taken = pass.choices.overwrite == OverwriteMode::kOn &&
+                     platform::Attributes(folder, new_name).has_value();
+  pass.journal->Move(path, planned.entry.name, path, new_name, *planned.described, taken);
+}
+
+// What was intended is written down before any of it is done; a run that cannot stops.
+bool Kept(Pass& pass) {
+  platform::Error why = 0;
+  if (!pass.journal || pass.journal->Keep(why)) return true;
+  pass.report.Told({}, Outcome::kJournalLost, why);
+  pass.journal_lost = true;
+  return false;
+}
+
+// What the pass makes of one planned entry that holds no stamp: the outcome, told to the report.
 // `folder_itself`: the operand named it as a folder ("DIR/").
-Outcome StampEntry(const platform::Folder& folder, const platform::Entry& entry,
-                   const std::optional<platform::Entry>& described, bool folder_itself,
+Outcome StampEntry(const platform::Folder& folder, const Planned& planned, bool folder_itself,
                    Pass& pass) {
-  const Move unchanged{folder, entry.name, entry.name};
-  Outcome outcome = !described                          ? Outcome::kGone
-                    : platform::IsOwnOutput(*described) ? Outcome::kOwnOutput
-                                                        : Outcome::kRenamed;
-  const std::string stamp = described ? StampOf(DateOf(folder, *described, pass)) : "";
-  if (outcome == Outcome::kRenamed && stamp.empty()) outcome = Outcome::kNoDate;
+  const std::string& name = planned.entry.name;
+  const Move unchanged{folder, name, name};
+  Outcome outcome = !planned.described                          ? Outcome::kGone
+                    : platform::IsOwnOutput(*planned.described) ? Outcome::kOwnOutput
+                    : planned.stamp.empty()                     ? Outcome::kNoDate
+                                                                : Outcome::kRenamed;
   if (outcome != Outcome::kRenamed) {
     if (outcome == Outcome::kGone) pass.report.Planned(unchanged.names);
     pass.report.Told(unchanged.names, outcome);
     return outcome;
   }
-  const std::string new_name = StampedName(entry.name, stamp);
-  const Move move{folder, entry.name, new_name};
-  if (folder_itself && !(described->attributes & platform::kFolder)) {
+  const std::string new_name = StampedName(name, planned.stamp);
+  const Move move{folder, name, new_name};
+  if (folder_itself && !(planned.described->attributes & platform::kFolder)) {
     pass.report.Told(move.names, Outcome::kCannotRename,
                      static_cast<platform::Error>(std::errc::not_a_directory));
     return Outcome::kCannotRename;
   }
   pass.report.Planned(move.names);
-  return RenameEntry(move, pass.choices, pass.report);
+  return RenameEntry(move, pass.choices, pass.report, pass.journal);
 }
 
-void Stamp(const platform::Folder& folder, const platform::Entry& entry,
-           const std::optional<platform::Entry>& described, bool folder_itself, Pass& pass) {
-  if (StampEntry(folder, entry, described, folder_itself, pass) == Outcome::kRenamed)
-    ++pass.tally.renamed;
+void Stamp(const platform::Folder& folder, const Planned& planned, bool folder_itself, Pass& pass) {
+  if (StampEntry(folder, planned, folder_itself, pass) == Outcome::kRenamed) ++pass.tally.renamed;
 }
 
 bool IsFolderEntry(const std::optional<platform::Entry>& entry) {
@@ -92,45 +134,50 @@ Names NamesOf(const platform::Folder& folder) {
 // Each level of a walk holds its folder open; deeper than this a folder is not entered.
 constexpr std::size_t kMaxDepth = 256;
 
-// One folder of a tree, held open while its entries are stamped.
+// One folder of a tree, held open while its entries are stamped, all of them planned when the
+// walk comes in: each by its own date as it was then, and told to the journal in one batch.
+// Names that start with a dot are left alone with all they hold (".git" is no one's photo).
 struct Level {
-  Level(const platform::Folder& parent, const platform::Entry& self, std::int32_t renamed)
-      : entry(self),
-        folder(parent, self.name),
+  Level(const platform::Folder& parent, const Planned& planned, Pass& pass)
+      : self(planned),
+        folder(parent, planned.entry.name),
         time(platform::LastWriteOf(folder)),
-        renamed_before(renamed) {
-    if (auto listed = FolderEntries(folder, why))
-      for (platform::Entry& listed_entry : *listed) names.push_back(std::move(listed_entry.name));
+        renamed_before(pass.tally.renamed) {
+    if (pass.journal) pass.journal->FolderTime(folder.path(), time);
+    std::optional<std::vector<platform::Entry>> listed = FolderEntries(folder, why);
+    for (platform::Entry& entry : listed ? *listed : std::vector<platform::Entry>{}) {
+      if (entry.name.starts_with('.')) continue;
+      entries.push_back(Plan(folder, std::move(entry), true, pass));
+      Intend(folder, entries.back(), pass);
+    }
   }
 
-  platform::Entry entry;  // as it was before the walk went in: its own date
+  Planned self;  // as it was before the walk went in: its own date
   platform::Folder folder;
   platform::FolderTime time;  // its last write before anything inside it was renamed
   std::int32_t renamed_before;
   platform::Error why = 0;  // why it could not be listed
-  std::vector<std::string> names;
+  std::vector<Planned> entries;
   std::size_t next = 0;  // the entry to stamp next
 };
 
-// The next entry of the deepest folder: a folder is gone into, anything else stamped. Names that
-// start with a dot are left alone with all they hold (".git" is no one's photo), and so is
-// another file system mounted inside the tree.
+// The next entry of the deepest folder: a folder is gone into, anything else stamped. Another
+// file system mounted inside the tree is not entered.
 void Visit(std::deque<Level>& levels, Pass& pass) {
   Level& level = levels.back();
-  const std::string& name = level.names[level.next++];
-  if (name.starts_with('.')) return;
-  std::optional<platform::Entry> described = platform::Lookup(level.folder, name);
+  const Planned& planned = level.entries[level.next++];
   ++pass.tally.found;
-  if (!IsFolderEntry(described)) {
-    if (!HasStamp(name)) Stamp(level.folder, platform::Entry{name}, described, false, pass);
+  if (!IsFolderEntry(planned.described)) {
+    if (!planned.stamped) Stamp(level.folder, planned, false, pass);
     return;
   }
-  const Names names = Move(level.folder, name, name).names;
-  if (described->device != level.entry.device)
+  const Names names = Move(level.folder, planned.entry.name, planned.entry.name).names;
+  if (planned.described->device != level.self.described->device)
     return pass.report.Told(names, Outcome::kOtherFileSystem);
   if (levels.size() >= kMaxDepth) return pass.report.Told(names, Outcome::kTooDeepToWalk);
-  const Level& child = levels.emplace_back(level.folder, *described, pass.tally.renamed);
+  const Level& child = levels.emplace_back(level.folder, planned, pass);
   if (child.why) pass.report.Told(names, Outcome::kNotListed, child.why);
+  Kept(pass);
 }
 
 // A folder whose entries are all done gets its time back, and is then stamped itself, but for
@@ -139,46 +186,88 @@ void Leave(std::deque<Level>& levels, Pass& pass) {
   const Level& done = levels.back();
   KeepTime(done.folder, done.time,
            !pass.choices.dry_run && pass.tally.renamed > done.renamed_before, pass.report);
-  const platform::Entry entry = done.entry;
+  const Planned self = done.self;
   levels.pop_back();
-  if (levels.empty() || pass.report.ShouldStop() || HasStamp(entry.name)) return;
-  Stamp(levels.back().folder, entry, entry, false, pass);
+  if (levels.empty() || pass.Stopped() || self.stamped) return;
+  Stamp(levels.back().folder, self, false, pass);
 }
 
-// Everything below the folder `top` of `parent`, children before their folder, each by its own
-// date as it was when the walk came to it. No stack frame per level, and memory that grows with
-// the depth and the widest folder, not with the tree.
-void StampBelow(const platform::Folder& parent, const platform::Entry& top, Pass& pass) {
+// Everything below the folder `top` of `parent`, children before their folder. No stack frame
+// per level, and memory that grows with the depth and the widest folder, not with the tree.
+void StampBelow(const platform::Folder& parent, const Planned& top, Pass& pass) {
   std::deque<Level> levels;  // a deque: a level stays where it is while deeper ones come and go
-  const Level& first = levels.emplace_back(parent, top, pass.tally.renamed);
+  const Level& first = levels.emplace_back(parent, top, pass);
   if (first.why) pass.report.Told(NamesOf(first.folder), Outcome::kNotListed, first.why);
+  Kept(pass);
   while (!levels.empty()) {
     const Level& level = levels.back();
-    if (level.next < level.names.size() && !pass.report.ShouldStop())
+    if (level.next < level.entries.size() && !pass.Stopped())
       Visit(levels, pass);
     else
       Leave(levels, pass);
   }
 }
 
-// Every entry the listing yields, until none is left or the run must stop. "DIR/" as a pattern
-// ("*/") selects folders only, as the shell's does; given as a name, it must be one. With "-r" a
-// folder is stamped after everything below it.
+// The next entries the listing yields, planned and told to the journal; as many as one batch
+// holds where a journal keeps them, else one at a time. "DIR/" as a pattern ("*/") selects
+// folders only, as the shell's does.
+std::vector<Planned> PlanBatch(const platform::Folder& folder, Listing& listing,
+                               const Operand& operand, Pass& pass) {
+  const bool folders_only = operand.folder_itself && listing.is_pattern();
+  const std::size_t size = pass.journal ? kBatch : 1;
+  std::vector<Planned> batch;
+  for (std::optional<platform::Entry> entry; batch.size() < size && (entry = listing.Next());) {
+    Planned planned = Plan(folder, std::move(*entry), folders_only || pass.choices.recursive, pass);
+    if (folders_only && !IsFolderEntry(planned.described)) continue;
+    Intend(folder, planned, pass);
+    batch.push_back(std::move(planned));
+  }
+  return batch;
+}
+
+// One planned entry in its turn: "-r" goes below a folder first.
+void Take(const platform::Folder& folder, const Planned& planned, const Operand& operand,
+          Pass& pass) {
+  ++pass.tally.found;
+  if (pass.choices.recursive && IsFolderEntry(planned.described)) {
+    StampBelow(folder, planned, pass);
+    if (pass.Stopped()) return;
+  }
+  if (!planned.stamped) Stamp(folder, planned, operand.folder_itself, pass);
+}
+
+// An operand that names one entry, in its turn: that entry planned, or why there is none.
+struct Step {
+  const Operand* operand;
+  std::string search;
+  bool missing = false;            // the operand selects nothing
+  platform::Error why = 0;         // the system's reason, if it gave one
+  std::optional<Planned> planned;  // the entry it names
+};
+
+// Operands that name one entry each, kept in one batch of the journal and then taken in turn.
+void Carry(const platform::Folder& folder, std::vector<Step>& batch, Pass& pass) {
+  if (!batch.empty() && Kept(pass))
+    for (const Step& step : batch) {
+      if (pass.Stopped()) break;
+      if (step.missing && TooLong(step.search)) pass.report.SearchTooLong(step.search);
+      if (step.missing && !TooLong(step.search)) pass.report.NotFound(step.search, step.why);
+      if (step.planned) Take(folder, *step.planned, *step.operand, pass);
+    }
+  batch.clear();
+}
+
+// Every entry the listing yields, until none is left or the run must stop; given as "DIR/", it
+// must be a folder. With "-r" a folder is stamped after everything below it.
 void StampListed(const platform::Folder& folder, Listing& listing, const Operand& operand,
                  Pass& pass) {
-  const bool folders_only = operand.folder_itself && listing.is_pattern();
-  for (std::optional<platform::Entry> entry;
-       !pass.report.ShouldStop() && (entry = listing.Next());) {
-    const bool stamped = HasStamp(entry->name);
-    std::optional<platform::Entry> described;
-    if (!stamped || folders_only || pass.choices.recursive) described = Describe(folder, *entry);
-    if (folders_only && !IsFolderEntry(described)) continue;
-    ++pass.tally.found;
-    if (pass.choices.recursive && IsFolderEntry(described)) {
-      StampBelow(folder, *described, pass);
-      if (pass.report.ShouldStop()) break;
+  while (!pass.Stopped()) {
+    const std::vector<Planned> batch = PlanBatch(folder, listing, operand, pass);
+    if (batch.empty() || !Kept(pass)) return;
+    for (const Planned& planned : batch) {
+      if (pass.Stopped()) return;
+      Take(folder, planned, operand, pass);
     }
-    if (!stamped) Stamp(folder, *entry, described, operand.folder_itself, pass);
   }
 }
 
@@ -215,21 +304,32 @@ std::string StampedName(std::string_view name, std::string_view stamp) {
   return stamped;
 }
 
-int StampEntries(const platform::Folder& folder, const Operand& operand, const Choices& choices,
-                 Report& report, Tally& tally) {
-  const std::string search = folder.path() + (operand.name.empty() ? "*.*" : operand.name);
-  if (TooLong(search)) {
-    report.SearchTooLong(search);
-    return 1;
+int StampEntries(const platform::Folder& folder, std::span<const Operand> operands,
+                 const Choices& choices, Report& report, Tally& tally, Journal* journal) {
+  Pass pass{choices, report, tally, journal};
+  std::vector<Step> batch;
+  int code = 0;
+  for (const Operand& operand : operands) {
+    if (pass.Stopped()) break;
+    Step step{&operand, folder.path() + (operand.name.empty() ? "*.*" : operand.name), false, 0,
+              std::nullopt};
+    std::optional<Listing> listing;
+    if (!TooLong(step.search)) listing.emplace(folder, operand.name, operand.dot_names_apart);
+    step.missing = !listing || !listing->SelectsAny();
+    code = std::max(code, step.missing ? 1 : 0);
+    if (!step.missing && (listing->is_pattern() || operand.name.empty())) {
+      Carry(folder, batch, pass);
+      StampListed(folder, *listing, operand, pass);
+      continue;
+    }
+    if (listing) step.why = listing->error();
+    if (!step.missing) step.planned = Plan(folder, *listing->Next(), choices.recursive, pass);
+    if (!step.missing) Intend(folder, *step.planned, pass);
+    batch.push_back(std::move(step));
+    if (batch.size() >= (journal ? kBatch : 1)) Carry(folder, batch, pass);
   }
-  Listing listing(folder, operand.name, operand.dot_names_apart);
-  if (!listing.SelectsAny()) {
-    report.NotFound(search, listing.error());
-    return 1;
-  }
-  Pass pass{choices, report, tally};
-  StampListed(folder, listing, operand, pass);
-  return 0;
+  Carry(folder, batch, pass);
+  return code;
 }
 
 }  // namespace stampix

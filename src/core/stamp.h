@@ -2,6 +2,7 @@
 // The stamping pass and the stamp's form: every entry a name selects in one folder gets the
 // date it was last written, "(YYYYMMDD)", put into its name.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,8 @@
 #include "core/request.h"
 
 namespace stampix {
+
+class Journal;
 
 // True when the name holds "(" + eight digits + ")" anywhere: it is stamped already.
 bool HasStamp(std::string_view name);
@@ -31,10 +34,11 @@ struct Tally {
 void KeepTime(const platform::Folder& folder, const platform::FolderTime& time, bool changed,
               Report& report);
 
-// Stamps every entry that the operand selects in `folder` (opened on operand.folder), counting
-// them into `tally`. Returns the exit code of the pass: 1 when nothing matches or the search text
-// is too long, else 0.
-int StampEntries(const platform::Folder& folder, const Operand& operand, const Choices& choices,
-                 Report& report, Tally& tally);
+// Stamps, operand after operand, every entry that each selects in `folder` (opened on their
+// folder part, which they share), counting them into `tally`, each told to the journal (if any)
+// before it changes: operands that name one entry each in one batch. Returns the exit code of
+// the pass: 1 when an operand matches nothing or its search text is too long, else 0.
+int StampEntries(const platform::Folder& folder, std::span<const Operand> operands,
+                 const Choices& choices, Report& report, Tally& tally, Journal* journal);
 
 }  // namespace stampix

@@ -16,6 +16,8 @@ enum class Option {
   kDryRun,
   kNull,
   kRecursive,
+  kNoJournal,
+  kUndo,
   kHelp,
   kVersion,
   kUnknown
@@ -27,6 +29,8 @@ Option OptionOf(std::string_view argument) {
   if (argument == "-n" || argument == "--dry-run") return Option::kDryRun;
   if (argument == "-0" || argument == "--null") return Option::kNull;
   if (argument == "-r" || argument == "--recursive") return Option::kRecursive;
+  if (argument == "--no-journal") return Option::kNoJournal;
+  if (argument == "--undo" || argument.starts_with("--undo=")) return Option::kUndo;
   if (argument == "-h" || argument == "--help" || argument == "/?") return Option::kHelp;
   if (argument == "--version") return Option::kVersion;
   return argument.starts_with('-') ? Option::kUnknown : Option::kNone;
@@ -39,11 +43,14 @@ bool TakeOption(Option option, const std::string& argument, Request& request) {
   if (option == Option::kDryRun) request.choices.dry_run = true;
   if (option == Option::kNull) request.choices.null_record = true;
   if (option == Option::kRecursive) request.choices.recursive = true;
+  if (option == Option::kNoJournal) request.choices.journal = false;
+  if (option == Option::kUndo) request.action = Request::Action::kUndo;
+  if (option == Option::kUndo && argument.size() > 7) request.journal = argument.substr(7);
   if (option == Option::kHelp) request.action = Request::Action::kUsage;
   if (option == Option::kVersion) request.action = Request::Action::kVersion;
   if (option == Option::kUnknown) request.action = Request::Action::kRefuse;
   if (option == Option::kUnknown) request.refused = argument;
-  return request.action == Request::Action::kStamp;
+  return request.action == Request::Action::kStamp || request.action == Request::Action::kUndo;
 }
 
 }  // namespace
@@ -58,7 +65,8 @@ Request ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!TakeOption(option, argument, request)) return request;
   }
   // A slip (a "find | xargs" that found nothing) must not stamp a whole folder.
-  if (request.operands.empty()) request.action = Request::Action::kNoPath;
+  if (request.operands.empty() && request.action == Request::Action::kStamp)
+    request.action = Request::Action::kNoPath;
   return request;
 }
 

@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "core/entries.h"
+#include "core/journal.h"
 #include "linux/platform_linux.h"
 
 namespace stampix {
@@ -17,13 +18,22 @@ namespace {
 // Each level being merged holds its source and destination folders open.
 constexpr std::size_t kMaxDepth = 200;
 
-// One source folder being merged into the folder of the same name in the destination.
+// One source folder being merged into the folder of the same name in the destination, its
+// entries told to the journal before any of them moves; where that cannot be, none does.
 struct Level {
   Level(const platform::Folder& from_parent, std::string_view from_name,
-        const platform::Folder& to_parent, std::string_view to_name)
+        const platform::Folder& to_parent, std::string_view to_name, Journal* journal)
       : name(from_name), from(from_parent, from_name), to(to_parent, to_name) {
     if (auto listed = FolderEntries(from, why)) entries = std::move(*listed);
     if (!listed_ok()) left = 1;
+    if (!journal || !listed_ok()) return;
+    for (const platform::Entry& entry : entries)
+      if (std::optional<platform::Entry> described = platform::Lookup(from, entry.name))
+        journal->Move(from.path(), entry.name, to.path(), entry.name, *described,
+                      platform::Attributes(to, entry.name).has_value());
+    if (journal->Keep(why)) return;
+    left = entries.size();
+    entries.clear();
   }
 
   bool listed_ok() const { return why == 0; }
@@ -56,14 +66,14 @@ Fate MergeEntry(const Level& level, std::string_view name, const Choices& choice
 }
 
 // Goes into a folder met by a folder, unless that is deeper than the merge goes.
-void Descend(std::deque<Level>& levels, std::string_view name, Report& report) {
+void Descend(std::deque<Level>& levels, std::string_view name, Report& report, Journal* journal) {
   Level& parent = levels.back();
   if (levels.size() >= kMaxDepth) {
     report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kTooDeep);
     ++parent.left;
     return;
   }
-  const Level& child = levels.emplace_back(parent.from, name, parent.to, name);
+  const Level& child = levels.emplace_back(parent.from, name, parent.to, name, journal);
   if (!child.listed_ok())
     report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kCannotRename, child.why);
 }
@@ -81,7 +91,7 @@ void Ascend(std::deque<Level>& levels, const Choices& choices) {
 // Merges entry after entry, depth first, back up to the top level; false when a stop asked for
 // ended it between two entries, the source kept with what is left.
 bool Walk(std::deque<Level>& levels, const Choices& choices, std::vector<Names>& moved,
-          Report& report) {
+          Report& report, Journal* journal) {
   while (levels.size() > 1 || levels.back().next < levels.back().entries.size()) {
     Level& level = levels.back();
     if (level.next == level.entries.size()) {
@@ -92,7 +102,7 @@ bool Walk(std::deque<Level>& levels, const Choices& choices, std::vector<Names>&
     const std::string name = level.entries[level.next++].name;
     Fate fate = MergeEntry(level, name, choices, moved, report);
     if (fate == Fate::kStays) ++level.left;
-    if (fate == Fate::kDescend) Descend(levels, name, report);
+    if (fate == Fate::kDescend) Descend(levels, name, report, journal);
   }
   return true;
 }
@@ -100,12 +110,12 @@ bool Walk(std::deque<Level>& levels, const Choices& choices, std::vector<Names>&
 }  // namespace
 
 // A merge that could not be completed puts on the record each entry that did move.
-Result MergeFolder(const Move& m, const Choices& choices, Report& report) {
+Result MergeFolder(const Move& m, const Choices& choices, Report& report, Journal* journal) {
   std::deque<Level> levels;
   std::vector<Names> moved;
-  levels.emplace_back(m.source_folder, m.name, m.folder, m.new_name);
+  levels.emplace_back(m.source_folder, m.name, m.folder, m.new_name, journal);
   if (!levels.back().listed_ok()) report.Told(m.names, Outcome::kCannotRename, levels.back().why);
-  const bool whole = Walk(levels, choices, moved, report) && !levels.back().left;
+  const bool whole = Walk(levels, choices, moved, report, journal) && !levels.back().left;
   platform::Error why = whole && !choices.dry_run ? platform::RemoveFolder(m.folder, m.name) : 0;
   if (whole && !why) return {Outcome::kRenamed};
   for (const Names& names : moved) report.Told(names, Outcome::kMoved);

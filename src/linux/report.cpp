@@ -43,6 +43,9 @@ already holds "(", eight digits and ")" is left alone.
                         date, entries before their folder; dot-names are left alone
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
+      --undo[=JOURNAL]  put back what the latest run not yet undone renamed (or the
+                        run of that journal), as far as each entry is still as it left it
+      --no-journal      keep no journal of this run (it cannot be undone)
   -h, --help, /?        show this help
       --version         show the version
       --                take every argument after it as a PATH
@@ -52,6 +55,7 @@ A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwi
 names that start with a dot only when the pattern does; "*/" selects folders only.
 Renamed entries are listed on standard output, skips and failures on standard error.
 A folder renamed inside keeps its own last-write date.
+Each run keeps a journal in $XDG_STATE_HOME/stampix (~/.local/state/stampix).
 
 Examples:
   stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
@@ -146,6 +150,23 @@ std::string NotEntered(std::string_view folder) {
 
 std::string TimeNotKept(std::string_view folder, std::string_view reason) {
   return Say({"cannot put back the last-write time of ", Quoted(folder), ": ", reason});
+}
+
+std::string JournalLost(std::string_view reason) {
+  return Say({"cannot keep the journal that --undo reads (", reason,
+              "); nothing more is renamed (--no-journal runs without it)"});
+}
+
+std::string NotBack(std::string_view now, std::string_view was, std::string_view reason) {
+  return Say({"cannot put back ", Quoted(now), " as ", Quoted(was), ": ", reason});
+}
+
+std::string ReplacedGone(std::string_view name) {
+  return Say({"what ", Quoted(name), " held before the run is gone: /Y replaced it"});
+}
+
+std::string CannotUndo(std::string_view journal, std::string_view reason) {
+  return Say({"cannot undo ", Quoted(journal), ": ", reason});
 }
 
 std::string Interrupted() { return Say({"stopped between two entries; the rest is as it was"}); }
@@ -243,6 +264,18 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why) {
       return text::CannotStamp(n.source, "folders nested too deep");
     case Outcome::kNotListed:
       return text::CannotStamp(n.source, Reason(why));
+    case Outcome::kJournalLost:
+      return text::JournalLost(Reason(why));
+    case Outcome::kNotUndone:
+      return text::NotBack(n.source, n.destination, "it was renamed or removed since");
+    case Outcome::kOldNameTaken:
+      return text::NotBack(n.source, n.destination, Quoted(n.destination) + " is taken");
+    case Outcome::kReplacedGone:
+      return text::ReplacedGone(n.source);
+    case Outcome::kNoJournal:
+      return text::CannotUndo(n.source, why == ENOENT ? "no run there left to undo" : Reason(why));
+    case Outcome::kNotAJournal:
+      return text::CannotUndo(n.source, "not a journal of this version, or undone already");
     case Outcome::kTimeNotKept:
       return text::TimeNotKept(n.source, Reason(why));
     case Outcome::kNotAllMerged:

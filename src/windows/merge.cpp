@@ -211,7 +211,7 @@ Result CopyThenDelete(const Move& m, const std::string& copy_tool, const std::st
 
 }  // namespace
 
-Result MergeFolder(const Move& m, const Choices&, Report& report) {
+Result MergeFolder(const Move& m, const Choices&, Report& report, Journal*) {
   const std::string copy_tool = FindTool(kCopyTool, report);
   if (copy_tool.empty()) return {Outcome::kMergeStopped};
   const std::string delete_tool = FindTool(kDeleteTool, report);

@@ -1,0 +1,44 @@
+#pragma once
+// The way back: what a run is about to change, kept before it changes it, so that a later run
+// can put it back. Each build provides it: linux/journal.cpp (a file per run in the user's state
+// folder, and "--undo"), windows/journal.cpp (none: the Windows program keeps no state).
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/platform.h"
+#include "core/report.h"
+#include "core/request.h"
+
+namespace stampix {
+
+class Journal {
+ public:
+  virtual ~Journal() = default;
+
+  // The entry `name` of the folder `from` is about to take the name `new_name` in the folder
+  // `to` (the same folder for a stamp, another for a merge). Folder paths as the run shows them.
+  // `taken`: the new name is taken, so that "/Y" may replace what holds it.
+  virtual void Move(const std::string& from, std::string_view name, const std::string& to,
+                    std::string_view new_name, const platform::Entry& entry, bool taken) = 0;
+
+  // The folder's last write before the run renamed anything inside it.
+  virtual void FolderTime(const std::string& folder, const platform::FolderTime& time) = 0;
+
+  // Writes down what was intended so far, before any of it is done. False when it cannot: the
+  // run must then change nothing more. `why` gets the system's reason.
+  virtual bool Keep(platform::Error& why) = 0;
+};
+
+// The run's journal, or nothing when it keeps none (a preview, "--no-journal", Windows), or
+// when it cannot: then `why` says why, and the run must not begin.
+std::unique_ptr<Journal> OpenJournal(const Request& request,
+                                     const std::vector<std::string>& arguments,
+                                     platform::Error& why);
+
+// "--undo": puts back what the run the request names changed. Returns the exit code.
+int Undo(const Request& request, Report& report);
+
+}  // namespace stampix

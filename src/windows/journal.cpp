@@ -1,0 +1,14 @@
+// The Windows program keeps no state between runs, so it has no journal and nothing to undo.
+#include "core/journal.h"
+
+namespace stampix {
+
+std::unique_ptr<Journal> OpenJournal(const Request&, const std::vector<std::string>&,
+                                     platform::Error& why) {
+  why = 0;
+  return nullptr;
+}
+
+int Undo(const Request&, Report&) { return 1; }
+
+}  // namespace stampix
