@@ -589,11 +589,15 @@ const Row kRows[] = {
 
     // ---- The way back: a run, then "--undo" ----
     {.title = "a run and its undo leave every name and date as it was",
-     .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200", .command = "-r|{d}P",
-     .out = "{d}P(20041231) = P|{d}P/A(20190704).JPG = A.JPG|{d}P/S(20100101) = S|"
-     "{d}P/S/B(20090101) = B|Renamed 4 files", .after = "P/|P/A.JPG=a@1562241600|"
-     "P/S/@1262347200|P/S/B@1230811200", .only = "linux", .setup = {"TZ=UTC0", kUndo},
-     .dates = true},
+     .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/x\\y z",
+     .command = "-r|{d}P", .out = "{d}P(20041231) = P|{d}P/A(20190704).JPG = A.JPG|"
+     "{d}P/S(20100101) = S|{d}P/S/B(20090101) = B|{d}P/x\\\\y z(20041231) = x\\\\y z|"
+     "Renamed 5 files", .after = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|"
+     "P/x\\y z", .only = "linux", .setup = {"TZ=UTC0", kUndo}, .dates = true},
+    {.title = "a journal of another version is refused whole", .before = "J=stampix-journal 9\n"
+     "move : :A : :A(20041231) f 1 2 3 -\n", .command = "--undo={d}J", .err = "stampix: cannot "
+     "undo \"{d}J\": not a journal of this version, or undone already", .code = 1,
+     .only = "linux"},
     // Two runs and two undos: the latest first. What another program changed since stays so.
     {.title = "what cannot be put back is named, and the rest goes back", .before = "A|B|C|D",
      .command = "{d}A|{d}B|{d}C", .out = "{d}D(20041231) = D|{d}C(20041231) = C|Renamed 1 file",
