@@ -450,7 +450,8 @@ const Row kRows[] = {
      .before = "MYFILE.TXT|b.txt|NOTES.TXTOLD|C|\xCE\x91\xCE\x92.TXT", .command = "{d}*.txt",
      .out = "{d}MYFILE.TXT = MYFILE(20041231).TXT|{d}b.txt = b(20041231).txt|"
             "{d}\xCE\x91\xCE\x92.TXT = \xCE\x91\xCE\x92(20041231).TXT|Renamed 3 files",
-     .after = "C|MYFILE(20041231).TXT|NOTES.TXTOLD|b(20041231).txt|\xCE\x91\xCE\x92(20041231).TXT", .images = true},
+     .after = "C|MYFILE(20041231).TXT|NOTES.TXTOLD|b(20041231).txt|\xCE\x91\xCE\x92(20041231).TXT",
+     .images = true},
     {.title = "an empty folder", .command = "{d}*.*", .only = "windows"},
     // Windows counts a path's characters in UTF-16 units, 80 of three bytes as 80, and refuses
     // one of more than 256 ({f} fills the folder's path to 250).
@@ -562,12 +563,18 @@ const Row kRows[] = {
      .only = "linux", .setup = {"cwd"}},
     // Control characters, the backslash itself, C1 controls (as UTF-8 or as a lone byte) and a
     // direction override are escaped, so each line reads back one way.
+    // Shown as they are: U+2010, U+206A, a lone 0xA0 and a character of four bytes.
     {.title = "a name with control characters stays one line", .before = "a b\n|c\x1f\x7f~|"
-     "d\\e\xC2\x9B\xE2\x80\xAE\x9B", .command = "{d}a b\n|{d}c\x1f\x7f~|"
-     "{d}d\\e\xC2\x9B\xE2\x80\xAE\x9B",
+     "d\\e\xC2\x9B\xE2\x80\xAE\x9B|"
+     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
+     .command = "{d}a b\n|{d}c\x1f\x7f~|{d}d\\e\xC2\x9B\xE2\x80\xAE\x9B|"
+     "{d}e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
      .out = "{d}a b\\n = a b\\n(20041231)|{d}c\\x1F\\x7F~ = c\\x1F\\x7F~(20041231)|"
-     "{d}d\\\\e\\u009B\\u202E\\x9B = d\\\\e\\u009B\\u202E\\x9B(20041231)|Renamed 3 files",
-     .after = "a b\n(20041231)|c\x1f\x7f~(20041231)|d\\e\xC2\x9B\xE2\x80\xAE\x9B(20041231)",
+     "{d}d\\\\e\\u009B\\u202E\\x9B = d\\\\e\\u009B\\u202E\\x9B(20041231)|"
+     "{d}e\\u200F\xE2\x80\x90\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80 = "
+     "e\\u200F\xE2\x80\x90\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|Renamed 4 files",
+     .after = "a b\n(20041231)|c\x1f\x7f~(20041231)|d\\e\xC2\x9B\xE2\x80\xAE\x9B(20041231)|"
+     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)",
      .only = "linux", .ordered = true},
 
     // ---- Trees and dates ----
