@@ -8,7 +8,8 @@ cmake --build build/demo >/dev/null
 stampix=$PWD/build/demo/stampix
 
 sample="$PWD/build/sample"
-rm -rf "$sample"
+export XDG_STATE_HOME="$PWD/build/sample-state"  # the demo's journals, apart from the user's
+rm -rf "$sample" "$XDG_STATE_HOME"
 mkdir -p "$sample/OLD REPORTS"
 cd "$sample"
 echo "minutes" >MYFILE.TXT
@@ -25,4 +26,5 @@ run "-n '*.TXT'       # a preview: nothing changes"
 run "'*.TXT'"
 run "'OLD REPORTS/'"
 run "'*.TXT'          # again: nothing left to stamp"
+run "--undo           # the way back: the last run that renamed anything"
 echo; echo "After:"; ls -1
