@@ -77,6 +77,10 @@ const std::pair<Strings, Request> kArguments[] = {
     {{"a", "--dry-run", "--overwrite"}, {kStamp, {kOn, true}, {"a"}}},
     {{"a", "-x", "-h"}, {kRefuse, {}, {"a"}, "-x"}}, {{"-"}, {kRefuse, {}, {}, "-"}},
     {{"", "-y"}, {kRefuse, {}, {""}, "-y"}}, {{"--version", "/?"}, {kVersion}},
+    {{"--date=taken,created", "a"}, {kStamp, {kOff, false, false, false, {stampix::DateSource::kTaken, stampix::DateSource::kCreated}}, {"a"}}},
+    {{"--date=taken", "--date=modified"}, {kNoPath}}, {{"--date", "a"}, {kRefuse, {}, {}, "--date"}},
+    {{"--date="}, {kRefuse, {}, {}, "--date="}}, {{"--date=taken,"}, {kRefuse, {}, {}, "--date=taken,"}},
+    {{"--date=Taken"}, {kRefuse, {}, {}, "--date=Taken"}}, {{"--dates=taken"}, {kRefuse, {}, {}, "--dates=taken"}},
 };
 
 // EXIF dates: the day as written, any one separator, and none for a day no calendar has.
