@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace taken {
 
@@ -14,8 +15,9 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// The first read: where JPEG, TIFF and HEIF keep their metadata, and a movie header written first.
-constexpr std::size_t kHead = 64 * 1024;
+// The first read: where JPEG, TIFF and HEIF files begin their metadata. A HEIF file's meta box
+// or a movie's header is read up to kMostBox.
+constexpr std::size_t kHead = 4 * 1024, kMostBox = 64 * 1024;
 // libexif reads no further into EXIF data than a JPEG segment can hold.
 constexpr std::size_t kMostExif = 0xFFFF;
 // Enough for any camera's file; a file made to send the readers round costs no more.
@@ -262,7 +264,7 @@ std::string ExifItemDate(Bytes item) {
 // The EXIF item of a HEIF file, by the meta box: its id from the item infos, its bytes by the
 // item locations.
 std::string HeifDate(Source& source, const Box& meta) {
-  const Bytes read = source.Read(meta.start, std::min<std::uint64_t>(meta.size, kHead));
+  const Bytes read = source.Read(meta.start, std::min<std::uint64_t>(meta.size, kMostBox));
   const std::vector<std::uint8_t> boxes(read.begin(), read.end());
   const Bytes children = AfterVersion(boxes);
   const std::optional<Bytes> iinf = Child(children, Tag("iinf")),
@@ -277,7 +279,7 @@ std::string HeifDate(Source& source, const Box& meta) {
 // The creation time of the movie header ("mvhd"), the first box of a movie ("moov") as a rule.
 Taken MovieTime(Source& source, const Box& moov) {
   const std::optional<Bytes> mvhd =
-      Child(source.Read(moov.start, std::min<std::uint64_t>(moov.size, kHead)), Tag("mvhd"));
+      Child(source.Read(moov.start, std::min<std::uint64_t>(moov.size, kMostBox)), Tag("mvhd"));
   if (!mvhd) return {};
   Cursor cursor(*mvhd);
   const std::uint64_t version = cursor.Number(1);
@@ -332,23 +334,27 @@ int DaysIn(int year, int month) {
 
 Source::Source(ReadAt read_at) : read_at_(std::move(read_at)) {}
 
+std::span<const std::uint8_t> Source::Fill(Buffer& buffer, std::uint64_t offset,
+                                           std::size_t length) {
+  buffer.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+  buffer.size = std::min(read_at_(offset, buffer.bytes.get(), length), length);
+  return {buffer.bytes.get(), buffer.size};
+}
+
 std::span<const std::uint8_t> Source::Read(std::uint64_t offset, std::size_t length) {
-  if (!head_read_) {
-    head_.resize(kHead);
-    head_.resize(std::min(read_at_(0, head_.data(), kHead), kHead));
-    head_read_ = true;
+  if (!head_.bytes) {
+    Fill(head_, 0, kHead);
     spent_ = kHead;
   }
   // A head shorter than asked for is the whole file.
-  const bool whole = head_.size() < kHead;
-  if (offset < head_.size() && (whole || length <= head_.size() - offset))
-    return Bytes(head_).subspan(offset, std::min<std::uint64_t>(length, head_.size() - offset));
+  const Bytes head(head_.bytes.get(), head_.size);
+  const bool whole = head.size() < kHead;
+  if (offset < head.size() && (whole || length <= head.size() - offset))
+    return head.subspan(offset, std::min<std::uint64_t>(length, head.size() - offset));
   if (whole) return {};
   length = std::min(length, kReadLimit - spent_);
   spent_ += length;
-  further_.resize(length);
-  further_.resize(std::min(read_at_(offset, further_.data(), length), length));
-  return further_;
+  return Fill(further_, offset, length);
 }
 
 Taken Read(Source& source) {

@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace taken {
 
@@ -18,8 +18,8 @@ namespace taken {
 constexpr std::size_t kReadLimit = 256 * 1024;
 
 // A file's bytes as the readers see them. The first read takes the file's head, where most
-// formats keep their metadata; a read further on (a movie header written after the movie) costs
-// what it asks for, until kReadLimit is spent.
+// formats begin their metadata; a read past it (a large EXIF segment, a movie header written
+// after the movie) costs what it asks for, until kReadLimit is spent.
 class Source {
  public:
   // Reads up to `length` bytes at `offset` into `into`; returns how many it read, 0 at the end of
@@ -33,9 +33,15 @@ class Source {
   std::span<const std::uint8_t> Read(std::uint64_t offset, std::size_t length);
 
  private:
+  // Bytes read from the file, not cleared first: most of a photo is never looked at.
+  struct Buffer {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+  };
+  std::span<const std::uint8_t> Fill(Buffer& buffer, std::uint64_t offset, std::size_t length);
+
   ReadAt read_at_;
-  std::vector<std::uint8_t> head_, further_;
-  bool head_read_ = false;
+  Buffer head_, further_;
   std::size_t spent_ = 0;
 };
 
