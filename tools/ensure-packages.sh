@@ -32,7 +32,9 @@ for need in "$@"; do
       want time test -x /usr/bin/time ;;
     bench-peers)
       want rename has file-rename
-      want libimage-exiftool-perl has exiftool ;;
+      want libimage-exiftool-perl has exiftool
+      want jhead has jhead
+      want libjpeg-turbo-progs has cjpeg ;;
     packaging)
       want dpkg-dev has dpkg-shlibdeps
       want man-db has man
