@@ -6,12 +6,14 @@ Prints the table and writes it, with the machine it ran on, to bench/RESULTS.md.
 With --windows: STAMPIX.EXE against the Win32 floor loop, both under Wine, on 2,000 files;
 written to bench/RESULTS-windows.md. With --tree: "stampix -r" on a tree of about 100,000 entries
 against a floor that walks it once post-order and keeps folder dates, and find -depth; written to
-bench/RESULTS-tree.md.
+bench/RESULTS-tree.md. With --photos: "stampix --date=taken" on 2,000 JPEGs against "jhead -n",
+each stamping every photo by its EXIF date; written to bench/RESULTS-photos.md.
 
     bench/run.py                 # N = 10,000 and 100,000, every tool
     bench/run.py --sizes 10000 --tools stampix floor
     bench/run.py --windows
     bench/run.py --tree
+    bench/run.py --photos
 """
 import argparse
 import os
@@ -21,6 +23,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -60,6 +63,8 @@ def command(tool, folder):
                         'file-rename -0 -v "$2"', "sh", folder, PERL_STAMP],
         "exiftool": ["exiftool", "-q", "-q", "-d", "%%f(%Y%m%d).%%e", "-FileName<FileModifyDate",
                      "-ext", "TXT", folder],
+        "stampix --date=taken": [os.path.join(BUILD, "stampix"), "--date=taken", folder + "/*.JPG"],
+        "jhead -n": ["sh", "-c", 'cd "$1" && exec jhead -n"$2" *.JPG', "sh", folder, "%f(%Y%m%d)"],
     }[tool]
 
 
@@ -273,6 +278,83 @@ def tree(runs):
            f"`bench/run.py --tree` on: {machine()}", text)
 
 
+PHOTOS = 2000
+
+
+def photo():
+    """A JPEG of 1024 × 768 taken at noon on 1 December 2004 by its EXIF date: the image after
+    the metadata, as a camera writes it."""
+    with tempfile.TemporaryDirectory() as work:
+        ppm, jpeg = os.path.join(work, "photo.ppm"), os.path.join(work, "photo.jpg")
+        row = bytes(v for x in range(1024) for v in (x % 256, x // 4, 128))
+        with open(ppm, "wb") as out:
+            out.write(b"P6\n1024 768\n255\n" + row * 768)
+        with open(jpeg, "wb") as out:
+            subprocess.run(["cjpeg", ppm], stdout=out, check=True)
+        subprocess.run(["exiftool", "-q", "-q", "-overwrite_original",
+                        "-DateTimeOriginal=2004:12:01 12:00:00", jpeg], check=True)
+        return open(jpeg, "rb").read()
+
+
+def make_photos(folder):
+    """2,000 photos taken on 1 to 7 December 2004 by their EXIF dates, all last written on
+    15 June 2010, so that a stamp by the wrong date shows; or the photos of an earlier run given
+    their old names back."""
+    names = os.listdir(folder) if os.path.isdir(folder) else []
+    if len(names) != PHOTOS:
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        taken, written = photo(), time.mktime((2010, 6, 15, 12, 0, 0, 0, 0, -1))
+        for i in range(1, PHOTOS + 1):
+            path = os.path.join(folder, "FILE%06d.JPG" % i)
+            with open(path, "wb") as out:
+                out.write(taken.replace(b"2004:12:01", b"2004:12:0%d" % (1 + i % DAYS)))
+            os.utime(path, (written, written))
+    for name in names:
+        if name != name[:10] + ".JPG":
+            os.rename(os.path.join(folder, name), os.path.join(folder, name[:10] + ".JPG"))
+    os.sync()
+
+
+def check_photos(folder, tool):
+    """Every photo stamped by the day it was taken."""
+    stamps = (re.fullmatch(r"FILE(\d{6})\(2004120(\d)\)\.(JPG|jpg)", n) for n in os.listdir(folder))
+    right = sum(1 for m in stamps if m and int(m.group(2)) == 1 + int(m.group(1)) % DAYS)
+    if right != PHOTOS:
+        sys.exit(f"{tool}: only {right} of {PHOTOS:,} photos stamped by the day they were taken")
+
+
+def photos(runs):
+    tools = ["stampix --date=taken", "jhead -n"]
+    build()
+    folder = os.path.join(DATA, "photos")
+    samples = {t: [] for t in tools}
+    for _ in range(runs or 7):
+        for tool in tools:
+            make_photos(folder)
+            samples[tool].append(run_once(tool, folder))
+            check_photos(folder, tool)
+    rows = ["| tool | photos | median seconds | µs per photo | × jhead | peak RSS (KiB) |",
+            "|---|---:|---:|---:|---:|---:|"]
+    jhead = statistics.median(s for s, _ in samples["jhead -n"])
+    for tool in tools:
+        seconds = statistics.median(s for s, _ in samples[tool])
+        rss = max(r for _, r in samples[tool])
+        rows.append(f"| {tool} | {PHOTOS:,} | {seconds:.3f} | {seconds * 1e6 / PHOTOS:.1f} | "
+                    f"{seconds / jhead:.2f} | {rss:,} |")
+    ratio = statistics.median(s for s, _ in samples["stampix --date=taken"]) / jhead
+    text = ("\n".join(rows) + "\n\nTarget:\n- stampix --date=taken no slower than jhead -n: "
+            f"{ratio:.2f} × ({'met' if ratio <= 1 else 'missed'})")
+    report("RESULTS-photos.md", f"Stamping {PHOTOS:,} JPEGs (1024 × 768, EXIF written by exiftool) "
+           "by the day they were taken",
+           f"`bench/run.py --photos` on: {machine()}, {jhead_version()}", text)
+
+
+def jhead_version():
+    said = subprocess.run(["jhead", "-V"], capture_output=True, text=True).stdout
+    return "jhead " + said.split(":")[-1].strip()
+
+
 def windows(runs):
     tools, sizes = ["STAMPIX.EXE", "floor (Win32)"], [2000]
     build_windows()
@@ -310,11 +392,15 @@ def main():
                         help="STAMPIX.EXE against the Win32 floor loop under Wine")
     parser.add_argument("--tree", action="store_true",
                         help="stampix -r on a tree against a post-order floor walk")
+    parser.add_argument("--photos", action="store_true",
+                        help="stampix --date=taken on 2,000 JPEGs against jhead -n")
     args = parser.parse_args()
     if args.windows:
         return windows(args.runs)
     if args.tree:
         return tree(args.runs)
+    if args.photos:
+        return photos(args.runs)
     build()
     runs = {n: args.runs or (5 if n <= 10000 else 3) for n in args.sizes}
     figures = measure(args.tools, args.sizes, runs)

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
@@ -25,6 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
+// The photos and videos a row made: their bytes, and what they were made from.
+using Fixtures = std::map<std::string, std::string>;
 
 // ---- The harness: scratch folders, entries made and read back, runs of the program ----
 
@@ -106,6 +110,8 @@ void RemoveUnix(const fs::path& top) {
 
 std::string Date(const fs::path&) { return ""; }
 
+void MakeFixture(const fs::path&, const std::string& how) { ADD_FAILURE() << "no " << how; }
+
 // The mark of a read-only, hidden or system entry, as Make takes it.
 std::string Mark(const fs::path& path) {
   DWORD bits = GetFileAttributesW(path.c_str());
@@ -154,6 +160,14 @@ std::string Date(const fs::path& path) {
 
 void RemoveUnix(const fs::path&) {}
 
+// A photo or video made by tests/fixture.sh from "KIND,ORIGINAL,DIGITIZED,OFFSET".
+void MakeFixture(const fs::path& path, const std::string& how) {
+  std::string line = Quote(FIXTURE) + " " + Quote(path.string());
+  std::istringstream words(how);
+  for (std::string word; std::getline(words, word, ',');) line += " " + Quote(word);
+  if (std::system(line.c_str()) != 0) ADD_FAILURE() << "cannot make " << how;
+}
+
 #endif
 
 const bool kLinux = kSep == '/';
@@ -185,13 +199,14 @@ struct ScratchFolder {
 
 // Makes the entries (see the legend at Row), then dates them, those inside a folder before the
 // folder.
-void Make(const fs::path& folder, const Strings& entries) {
+void Make(const fs::path& folder, const Strings& entries, Fixtures& fixtures) {
   std::vector<std::pair<fs::path, double>> times;
   for (std::string entry : entries) {
     char mark = std::string_view("!~^%+$").find(entry[0]) != std::string_view::npos ? entry[0] : 0;
     if (mark) entry.erase(0, 1);
-    std::size_t at = entry.rfind('@'), arrow = entry.find("->"), eq = entry.find('=');
-    const std::string name = entry.substr(0, std::min({at, arrow, eq}));
+    std::size_t at = entry.rfind('@'), arrow = entry.find("->"), eq = entry.find('='),
+                lt = entry.find('<');
+    const std::string name = entry.substr(0, std::min({at, arrow, eq, lt}));
     fs::path path = At(Whole(folder), name);
     times.emplace_back(path, at == entry.npos ? 1104494400 : std::stod(entry.substr(at + 1)));
     if (arrow != entry.npos || mark == '%') {
@@ -200,6 +215,9 @@ void Make(const fs::path& folder, const Strings& entries) {
       fs::create_directories(path);
     } else if (entry.find("=>") == eq && eq != entry.npos) {
       fs::create_hard_link(At(Whole(folder), entry.substr(eq + 2)), path);
+    } else if (lt != entry.npos) {
+      MakeFixture(path, entry.substr(lt + 1, at - lt - 1));
+      fixtures[Content(path)] = entry.substr(lt + 1, at - lt - 1);
     } else {
       fs::create_directories(path.parent_path());
       std::ofstream(path, std::ios::binary)
@@ -211,10 +229,10 @@ void Make(const fs::path& folder, const Strings& entries) {
   for (auto it = times.rbegin(); it != times.rend(); ++it) SetTime(it->first, it->second);
 }
 
-// Every entry below the folder in the form Make takes, with the contents of files (and on Windows
-// the mark of its attributes).
+// Every entry below the folder in the form Make takes, with the contents of files, a fixture's
+// as what it was made from (and on Windows the mark of its attributes).
 // `dates`: with each entry's last write where it is not the default (Linux).
-std::set<std::string> List(const fs::path& folder, bool dates = false) {
+std::set<std::string> List(const fs::path& folder, const Fixtures& fixtures, bool dates = false) {
   std::set<std::string> entries;
   const std::size_t root = Whole(folder).native().size() + 1;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Whole(folder))) {
@@ -223,7 +241,8 @@ std::set<std::string> List(const fs::path& folder, bool dates = false) {
     std::string text = entry.is_regular_file() && !entry.is_symlink() ? Content(entry.path()) : "";
     if (entry.is_symlink()) line += "->" + fs::read_symlink(entry).string();
     if (entry.is_directory() && !entry.is_symlink()) line += "/";
-    if (!text.empty()) line += "=" + text;
+    if (fixtures.contains(text)) line += "<" + fixtures.at(text);
+    if (!text.empty() && !fixtures.contains(text)) line += "=" + text;
     entries.insert(Mark(entry.path()) + line + (dates ? Date(entry.path()) : ""));
   }
   return entries;
@@ -317,8 +336,10 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
 
 // The legend of the table. Entries, arguments and lines have "|" between them.
 // - An entry is "NAME" (an empty file), "NAME=TEXT" (a file holding TEXT), "NAME/" (a folder),
-//   "NAME->T" (a symbolic link to T; under Wine a Unix one) or "NAME=>T" (another name of the
-//   file T). Before the name "!" makes it read-only, "~" hidden and "^" a system file (Windows),
+//   "NAME->T" (a symbolic link to T; under Wine a Unix one), "NAME=>T" (another name of the
+//   file T) or "NAME<KIND,ORIGINAL,DIGITIZED,OFFSET" (a photo or video made by tests/fixture.sh,
+//   with those dates; Linux). Before the name "!" makes it read-only, "~" hidden and "^" a system
+//   file (Windows),
 //   "%" a FIFO, "+" another user's and "$" a folder all may write to (Linux); after it
 //   "@SECONDS" is its last-write time, else noon of 31 December 2004 UTC (that day in every zone
 //   within 11 hours).
@@ -331,8 +352,8 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
 //   deletes nothing, "real": the built DELTREE.EXE), "program:DELTREE" runs the built
 //   DELTREE.EXE instead, and "hold:NAME" keeps the file open without leave to delete it.
 // - In entries, commands and lines "{d}" is the scratch folder as the program shows it, "{D}"
-//   the same with "/" for "\", "{t}" the folder of the tools, "{s}" the separator and "{f}" a
-//   name that fills the folder's path to 250 characters.
+//   the same with "/" for "\", "{t}" the folder of the tools, "{s}" the separator, "{f}" a
+//   name that fills the folder's path to 250 characters and "{n}" today's date.
 struct Row {
   const char* title;
   std::string before = "", command = "";
@@ -351,6 +372,9 @@ void PrintTo(const Row& row, std::ostream* out) { *out << row.title; }
 const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20041231)/";
 // The row's command, then "--undo", whose lines the row shows.
 const std::string kUndo = "sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} --undo";
+// Taken at 05:30 on 4 July where the offset is +09:00: the day before in New York, by UTC.
+const std::string kPhoto = "<jpeg,2019:07:04 05:30:00,2018:01:01 00:00:00,+09:00",
+                  kMovie = "<mp4,2019:07:05 02:30:00";
 std::string Repeat(std::string_view text, int times) {
   std::string repeated;
   while (times-- > 0) repeated += text;
@@ -387,6 +411,10 @@ already holds "(", eight digits and ")" is left alone.
                         by a NUL instead of a line end, and no count
   -r, --recursive       stamp a folder with everything below it, each entry by its own
                         date, entries before their folder; dot-names are left alone
+      --date=SOURCE,... date each entry by the first source in the list that has a
+                        date for it: modified (its last write, the default), taken
+                        (when a photo or video was taken, by its own metadata) or
+                        created (when it was made, where the file system keeps that)
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
       --undo[=JOURNAL]  put back what the latest run not yet undone renamed (or the
@@ -400,13 +428,17 @@ A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwi
 "*" and "?" in its last part select entries of its folder, letter case ignored, and
 names that start with a dot only when the pattern does; "*/" selects folders only.
 Renamed entries are listed on standard output, skips and failures on standard error.
-A folder renamed inside keeps its own last-write date.
+A folder renamed inside keeps its own last-write date. A photo's EXIF date is used as
+written, the day where it was taken; a video's, kept in UTC, becomes the local date.
 Each run keeps a journal in $XDG_STATE_HOME/stampix (~/.local/state/stampix).
 
 Examples:
   stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
   stampix -n '*.jpg'            shows what stamping this folder's .jpg files would do
   stampix -r Photos             stamps Photos and everything below it
+  stampix --date=taken,modified -r DCIM
+                                stamps a camera card's photos and videos by the day
+                                they were taken, anything else by its last write
 
 Exit status: 0 when every entry was stamped, was stamped already or was skipped because
 its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
@@ -620,6 +652,54 @@ const Row kRows[] = {
      "Renamed 3 files", .err = "stampix: what \"{d}A(20041231).TXT\" held before the run is gone:"
      " /Y replaced it", .after = "A.TXT=new|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
      "OLD(20041231)/K=k|OLD(20041231)/S/", .code = 1, .only = "linux", .setup = {kUndo}},
+    // ---- Dates by other sources ----
+    {.title = "taken: a JPEG by DateTimeOriginal as written, else DateTimeDigitized",
+     .before = "A.JPG" + kPhoto + "|B.JPG<jpeg,,2018:02:03 04:05:06", .command = "--date=taken|"
+     "{d}*.JPG", .out = "{d}A.JPG = A(20190704).JPG|{d}B.JPG = B(20180203).JPG|Renamed 2 files",
+     .after = "A(20190704).JPG" + kPhoto + "|B(20180203).JPG<jpeg,,2018:02:03 04:05:06",
+     .only = "linux"},
+    {.title = "taken: a TIFF, with /Y", .before = "C.TIF<tiff,2017:05:06 07:08:09|C(20170506).TIF",
+     .command = "/Y|--date=taken|{d}C.TIF", .out = "{d}C.TIF = C(20170506).TIF",
+     .after = "C(20170506).TIF<tiff,2017:05:06 07:08:09", .only = "linux"},
+    {.title = "taken: a HEIC, in a preview", .before = "D.HEIC<heic,2016:01:02 03:04:05",
+     .command = "-n|--date=taken|{d}D.HEIC", .out = "{d}D.HEIC = D(20160102).HEIC",
+     .only = "linux"},
+    // A movie's moment is UTC, its date the local one, also where the header follows the video;
+    // a header made at 0 knows no time.
+    {.title = "taken: QuickTime movies by the local date of their moment", .before = "E.MP4" +
+     kMovie + "|F.MOV<mp4-late,2019:07:05 02:30:00|Z.MP4<mp4", .command = "--date=taken|{d}E.MP4|"
+     "{d}F.MOV|{d}Z.MP4", .out = "{d}E.MP4 = E(20190704).MP4|{d}F.MOV = F(20190704).MOV|"
+     "Renamed 2 files", .err = "stampix: cannot stamp \"{d}Z.MP4\": no date by taken",
+     .after = "E(20190704).MP4" + kMovie + "|F(20190704).MOV<mp4-late,2019:07:05 02:30:00|"
+     "Z.MP4<mp4",
+     .code = 1, .only = "linux"},
+    {.title = "taken: in another zone a movie's date moves and a photo's stays",
+     .before = "A.JPG" + kPhoto + "|E.MP4" + kMovie, .command = "--date=taken|{d}A.JPG|{d}E.MP4",
+     .out = "{d}A.JPG = A(20190704).JPG|{d}E.MP4 = E(20190705).MP4|Renamed 2 files",
+     .after = "A(20190704).JPG" + kPhoto + "|E(20190705).MP4" + kMovie, .only = "linux",
+     .setup = {"TZ=Asia/Tokyo"}},
+    {.title = "taken, else modified: a camera card", .before = "DCIM/|DCIM/A.JPG" + kPhoto +
+     "|DCIM/N.JPG<jpeg|DCIM/T.TXT", .command = "--date=taken,modified|-r|{d}DCIM",
+     .out = "{d}DCIM/A.JPG = A(20190704).JPG|{d}DCIM/N.JPG = N(20041231).JPG|{d}DCIM/T.TXT = "
+     "T(20041231).TXT|{d}DCIM = DCIM(20041231)|Renamed 4 files", .after = "DCIM(20041231)/|"
+     "DCIM(20041231)/A(20190704).JPG" + kPhoto + "|DCIM(20041231)/N(20041231).JPG<jpeg|"
+     "DCIM(20041231)/T(20041231).TXT", .only = "linux"},
+    // Nothing to read in a text, a folder, a FIFO (which must not hold the run up), a link (the
+    // photo it leads to is not its own) or a damaged JPEG.
+    {.title = "taken: no date, named by the sources tried", .before = "A.JPG" + kPhoto + "|T|D/|"
+     "%P.JPG|L.JPG->A.JPG|X.JPG=\xFF\xD8\xFF\xE1\x7F\x10" "Exif", .command = "--date=taken|"
+     "{d}T|{d}D|{d}P.JPG|{d}L.JPG|{d}X.JPG", .out = "Renamed 0 files",
+     .err = "stampix: cannot stamp \"{d}T\": no date by taken|"
+     "stampix: cannot stamp \"{d}D\": no date by taken|"
+     "stampix: cannot stamp \"{d}P.JPG\": no date by taken|"
+     "stampix: cannot stamp \"{d}L.JPG\": no date by taken|"
+     "stampix: cannot stamp \"{d}X.JPG\": no date by taken", .code = 1, .only = "linux"},
+    {.title = "created: the birth time the file system keeps", .before = "A",
+     .command = "-0|--date=created,taken|{d}A", .out = "{d}A|{d}A({n})", .after = "A({n})",
+     .only = "linux", .setup = {"sh:{} | tr '\\0' '\\n'"}, .ordered = true},
+    {.title = "--date with a source not known", .before = "A", .command = "{d}A|--date=taken,exif",
+     .err = "stampix: \"--date=taken,exif\" is not a list of date sources (modified, taken,"
+     " created); see \"stampix --help\"", .code = 2, .only = "linux"},
 
     // ---- Previews: every conflict judged, nothing changed ----
     {.title = "a preview of free and taken names", .before = "A.TXT=a|B=b|B(20041231)=old|D/|"
@@ -849,16 +929,17 @@ const Row kRows[] = {
 };
 // clang-format on
 
-// The text with "{d}", "{D}", "{t}", "{s}" and "{f}" filled in.
+// The text with "{d}", "{D}", "{t}", "{s}", "{f}", "{n}" and "{p}" filled in.
 std::string Fill(std::string text, const ScratchFolder& scratch) {
   std::string slashed = scratch.text, fill(250 - scratch.text.size(), 'L');
   std::replace(slashed.begin(), slashed.end(), '\\', '/');
-  const std::pair<const char*, std::string> marks[] = {{"{d}", scratch.text},
-                                                       {"{D}", slashed},
-                                                       {"{t}", scratch.tools},
-                                                       {"{s}", kLinux ? "/" : "\\"},
-                                                       {"{f}", fill},
-                                                       {"{p}", Native(STAMPIX_PROGRAM)}};
+  const std::time_t now = std::time(nullptr);
+  char today[16];
+  std::strftime(today, sizeof today, "%Y%m%d", std::localtime(&now));
+  const std::pair<const char*, std::string> marks[] = {
+      {"{d}", scratch.text},        {"{D}", slashed}, {"{t}", scratch.tools},
+      {"{s}", kLinux ? "/" : "\\"}, {"{f}", fill},    {"{n}", today},
+      {"{p}", Native(STAMPIX_PROGRAM)}};
   for (const auto& [mark, by] : marks)
     for (std::size_t at; (at = text.find(mark)) != text.npos;) text.replace(at, 3, by);
   return text;
@@ -909,8 +990,9 @@ TEST_P(Scenario, Run) {
   if (const fs::path root = ScratchRoot(); !fs::is_directory(root))
     GTEST_SKIP() << "no " << root << ": " << Content(root.parent_path() / "why");
   ScratchFolder scratch;
-  Make(scratch.path, Split(Fill(row.before, scratch)));
-  const std::set<std::string> before = List(scratch.path);
+  Fixtures fixtures;
+  Make(scratch.path, Split(Fill(row.before, scratch)), fixtures);
+  const std::set<std::string> before = List(scratch.path, fixtures);
   Strings setup;
   for (const std::string& item : row.setup) setup.push_back(Fill(item, scratch));
   Result result = RunProgram(Fill(row.command, scratch), setup, scratch);
@@ -925,7 +1007,8 @@ TEST_P(Scenario, Run) {
   EXPECT_EQ(result.code, row.code);
   const Strings after =
       row.after ? Split(Fill(*row.after, scratch)) : Strings(before.begin(), before.end());
-  EXPECT_EQ(List(scratch.path, row.dates), std::set<std::string>(after.begin(), after.end()));
+  EXPECT_EQ(List(scratch.path, fixtures, row.dates),
+            std::set<std::string>(after.begin(), after.end()));
 }
 
 // This build's rows; `images`: only those that run again on file-system images.

@@ -1,13 +1,19 @@
 // Tables for the functions whose own cases are many and cheap: the wildcard matcher, the two
-// command lines, the conflict policy, and the delete tool's choices.
+// command lines, the conflict policy, the delete tool's choices, and on Linux EXIF dates and the
+// metadata readers over the fuzz corpus.
 #include <gtest/gtest.h>
 
-#include "deltree/deltree_rules.h"
-#include "core/wildcard.h"
 #include "core/command_line.h"
 #include "core/rename.h"
+#include "core/wildcard.h"
+#include "deltree/deltree_rules.h"
 #ifdef _WIN32
 #include "windows/platform_windows.h"
+#else
+#include <filesystem>
+#include <fstream>
+
+#include "linux/taken.h"
 #endif
 
 namespace {
@@ -20,6 +26,7 @@ using enum stampix::Outcome;
 using enum deltree::Action;
 using enum stampix::Verdict::Step;
 using stampix::Request;
+using stampix::DateSource;
 
 // clang-format off
 // Long-name rules of the Windows directory search, letter case ignored: pattern, name, match.
@@ -63,7 +70,8 @@ const std::pair<const char*, Request> kTails[] = {
 // The Linux arguments: one operand each, options only as whole arguments before "--".
 const std::pair<Strings, Request> kArguments[] = {
     {{}, {kNoPath}}, {{"--"}, {kNoPath}}, {{"-n"}, {kNoPath, {kOff, true}}},
-    {{"/y", "-0"}, {kNoPath, {kOn, false, true}}}, {{"--null", "a"}, {kStamp, {kOff, false, true}, {"a"}}},
+    {{"/y", "-0"}, {kNoPath, {kOn, false, true}}},
+    {{"--null", "a"}, {kStamp, {kOff, false, true}, {"a"}}},
     {{"a", "/Y", "b c"}, {kStamp, {kOn}, {"a", "b c"}}},
     {{"a", "--help", "-x"}, {kUsage, {}, {"a"}}}, {{"a", "-h"}, {kUsage, {}, {"a"}}},
     {{"/home/yves/a", "/Yard"}, {kStamp, {}, {"/home/yves/a", "/Yard"}}},
@@ -71,6 +79,25 @@ const std::pair<Strings, Request> kArguments[] = {
     {{"a", "--dry-run", "--overwrite"}, {kStamp, {kOn, true}, {"a"}}},
     {{"a", "-x", "-h"}, {kRefuse, {}, {"a"}, "-x"}}, {{"-"}, {kRefuse, {}, {}, "-"}},
     {{"", "-y"}, {kRefuse, {}, {""}, "-y"}}, {{"--version", "/?"}, {kVersion}},
+    {{"--date=taken,created", "a"},
+     {kStamp, {kOff, false, false, false, true, {DateSource::kTaken, DateSource::kCreated}},
+      {"a"}}},
+    {{"--date=taken", "--date=modified"}, {kNoPath}},
+    {{"--date", "a"}, {kRefuse, {}, {}, "--date"}},
+    {{"--date="}, {kRefuse, {}, {}, "--date="}},
+    {{"--date=taken,"}, {kRefuse, {}, {}, "--date=taken,"}},
+    {{"--date=Taken"}, {kRefuse, {}, {}, "--date=Taken"}},
+    {{"--dates=taken"}, {kRefuse, {}, {}, "--dates=taken"}},
+    {{"--undo", "-n"}, {kUndo, {kOff, true}}},
+    {{"--undo=j", "--no-journal"}, {kUndo, {.journal = false}, {}, {}, "j"}},
+};
+
+// EXIF dates: the day as written, any one separator, and none for a day no calendar has.
+const std::pair<const char*, const char*> kExifDates[] = {
+    {"2019:07:04 05:30:00", "20190704"}, {"2019-07-04", "20190704"}, {"2000:02:29 x", "20000229"},
+    {"1900:02:29 00:00:00", ""}, {"2019:04:31 00:00:00", ""}, {"2019:13:01 00:00:00", ""},
+    {"0000:00:00 00:00:00", ""}, {"    :  :     :  :  ", ""}, {"20190704 0530", ""},
+    {"2019:07:4", ""}, {"0001:01:01", "00010101"},
 };
 #endif
 
@@ -156,6 +183,47 @@ TEST(Units, DeleteTool) {
   }
   EXPECT_EQ(deltree::LongPath(LR"(\\srv\share\A)"), LR"(\\?\UNC\srv\share\A)");
 }
+
+#ifndef _WIN32
+TEST(Units, ExifDates) {
+  for (auto [text, date] : kExifDates) EXPECT_EQ(taken::DateOfExif(text), date) << text;
+}
+
+taken::Taken ReadBytes(const std::string& bytes) {
+  taken::Source source([&](std::uint64_t offset, std::uint8_t* into, std::size_t length) {
+    return offset < bytes.size() ? bytes.copy(reinterpret_cast<char*>(into), length, offset) : 0;
+  });
+  return taken::Read(source);
+}
+
+// Each seed of the fuzz corpus gives what its name says ("WHAT.20190704", "WHAT.@SECONDS" or
+// "WHAT.none"); every truncation of it, and each byte of its first kilobytes set to 0 or 0xFF,
+// gives a real day or nothing, and never a crash (the sanitizer build runs this too).
+TEST(Units, TakenCorpus) {
+  int seeds = 0;
+  for (const auto& seed : std::filesystem::directory_iterator(TAKEN_CORPUS)) {
+    std::ifstream file(seed.path(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    const std::string expected = seed.path().extension().string().substr(1);
+    taken::Taken wanted;
+    if (expected.starts_with('@')) wanted.utc = std::stoll(expected.substr(1));
+    if (expected != "none" && !wanted.utc) wanted.date = expected;
+    EXPECT_TRUE(ReadBytes(bytes) == wanted) << seed.path();
+    for (std::size_t cut = 0; cut < std::min<std::size_t>(bytes.size(), 4096); ++cut) {
+      std::string changed = bytes;
+      changed[cut] = changed[cut] ? '\0' : '\xFF';
+      for (const std::string& damaged : {bytes.substr(0, cut), changed}) {
+        const std::string date = ReadBytes(damaged).date;
+        EXPECT_TRUE(date.empty() || taken::DateOfExif(date.substr(0, 4) + ":" + date.substr(4, 2) +
+                                                      ":" + date.substr(6)) == date)
+            << seed.path() << " damaged at " << cut << ": " << date;
+      }
+    }
+    ++seeds;
+  }
+  EXPECT_GT(seeds, 20);
+}
+#endif
 
 #ifdef _WIN32
 // Where the code page is not UTF-8, a character it cannot hold is refused, never stood in for by

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whichever of the named needs is missing.
-# Needs: native (compiler, CMake, Ninja), tests (GoogleTest sources, strace, the exFAT and NTFS
-# tools for the file-system images), windows
+# Needs: native (compiler, CMake, Ninja, libexif), tests (GoogleTest sources, strace, the exFAT
+# and NTFS tools for the file-system images, the tools that make photos and videos and write their
+# dates), windows
 # (MinGW-w64, Wine), time-command (/usr/bin/time), bench-peers (the tools the benchmark compares
 # with), packaging (what CPack and the package check use).
 set -euo pipefail
@@ -15,18 +16,25 @@ for need in "$@"; do
     native)
       want g++ has g++
       want cmake has cmake
-      want ninja-build has ninja ;;
+      want ninja-build has ninja
+      want libexif-dev test -f /usr/include/libexif/exif-data.h ;;
     tests)
       want libgtest-dev test -f /usr/src/googletest/CMakeLists.txt
       want strace has strace
       want exfat-fuse test -x /usr/sbin/mount.exfat-fuse
       want exfatprogs test -x /usr/sbin/mkfs.exfat
-      want ntfs-3g test -x /usr/bin/ntfs-3g ;;
+      want ntfs-3g test -x /usr/bin/ntfs-3g
+      want libjpeg-turbo-progs has cjpeg
+      want libtiff-tools has ppm2tiff
+      want libheif-examples has heif-enc
+      want libimage-exiftool-perl has exiftool ;;
     time-command)
       want time test -x /usr/bin/time ;;
     bench-peers)
       want rename has file-rename
-      want libimage-exiftool-perl has exiftool ;;
+      want libimage-exiftool-perl has exiftool
+      want jhead has jhead
+      want libjpeg-turbo-progs has cjpeg ;;
     packaging)
       want dpkg-dev has dpkg-shlibdeps
       want man-db has man

@@ -2,6 +2,8 @@
 // operand's folder part, as given, and name.
 #include "core/command_line.h"
 
+#include <optional>
+
 #include "core/path.h"
 
 namespace stampix {
@@ -18,6 +20,7 @@ enum class Option {
   kRecursive,
   kNoJournal,
   kUndo,
+  kDates,
   kHelp,
   kVersion,
   kUnknown
@@ -31,9 +34,30 @@ Option OptionOf(std::string_view argument) {
   if (argument == "-r" || argument == "--recursive") return Option::kRecursive;
   if (argument == "--no-journal") return Option::kNoJournal;
   if (argument == "--undo" || argument.starts_with("--undo=")) return Option::kUndo;
+  if (argument == "--date" || argument.starts_with("--date=")) return Option::kDates;
   if (argument == "-h" || argument == "--help" || argument == "/?") return Option::kHelp;
   if (argument == "--version") return Option::kVersion;
   return argument.starts_with('-') ? Option::kUnknown : Option::kNone;
+}
+
+// The sources of "--date=taken,modified" in their order, or nothing for a list that names none
+// or one that is not known.
+std::optional<std::vector<DateSource>> DateSources(std::string_view argument) {
+  if (!argument.starts_with("--date=")) return std::nullopt;
+  std::vector<DateSource> sources;
+  for (std::string_view list = argument.substr(7);;) {
+    const std::string_view name = list.substr(0, list.find(','));
+    if (name == "modified")
+      sources.push_back(DateSource::kModified);
+    else if (name == "taken")
+      sources.push_back(DateSource::kTaken);
+    else if (name == "created")
+      sources.push_back(DateSource::kCreated);
+    else
+      return std::nullopt;
+    if (name.size() == list.size()) return sources;
+    list.remove_prefix(name.size() + 1);
+  }
 }
 
 // Takes one option into the request; false once the request is settled (help, version, or an
@@ -46,6 +70,12 @@ bool TakeOption(Option option, const std::string& argument, Request& request) {
   if (option == Option::kNoJournal) request.choices.journal = false;
   if (option == Option::kUndo) request.action = Request::Action::kUndo;
   if (option == Option::kUndo && argument.size() > 7) request.journal = argument.substr(7);
+  if (option == Option::kDates) {
+    if (std::optional<std::vector<DateSource>> sources = DateSources(argument))
+      request.choices.dates = *sources;
+    else
+      option = Option::kUnknown;
+  }
   if (option == Option::kHelp) request.action = Request::Action::kUsage;
   if (option == Option::kVersion) request.action = Request::Action::kVersion;
   if (option == Option::kUnknown) request.action = Request::Action::kRefuse;

@@ -19,6 +19,7 @@
 #include <limits>
 
 #include "linux/platform_linux.h"
+#include "linux/taken.h"
 
 namespace platform {
 
@@ -388,9 +389,32 @@ std::u32string FoldCase(std::string_view text) {
   return out;
 }
 
-std::string TakenDate(const Folder&, const Entry&, LocalDates&) { return {}; }
+// A regular file only, never through a link: a FIFO would hold the run up, a device could act
+// on being opened, and a link's own date is not its target's.
+std::string TakenDate(const Folder& folder, const Entry& entry, LocalDates& dates) {
+  if (entry.attributes & (kFolder | kSystem)) return {};
+  const int fd = openat(Handle(folder), entry.name.c_str(),
+                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return {};
+  taken::Taken found;
+  if (struct stat st; fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    taken::Source source([fd](std::uint64_t offset, std::uint8_t* into, std::size_t length) {
+      const ssize_t n = pread(fd, into, length, static_cast<off_t>(offset));
+      return n > 0 ? static_cast<std::size_t>(n) : 0;
+    });
+    found = taken::Read(source);
+  }
+  close(fd);
+  return found.utc ? dates.Of(FileTime({static_cast<time_t>(*found.utc), 0})) : found.date;
+}
 
-std::optional<std::int64_t> CreatedTime(const Folder&, const Entry&) { return std::nullopt; }
+std::optional<std::int64_t> CreatedTime(const Folder& folder, const Entry& entry) {
+  struct statx st;
+  if (statx(Handle(folder), entry.name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &st) != 0 ||
+      !(st.stx_mask & STATX_BTIME))
+    return std::nullopt;
+  return FileTime({static_cast<time_t>(st.stx_btime.tv_sec), st.stx_btime.tv_nsec});
+}
 
 struct LocalDates::State {};
 LocalDates::LocalDates() = default;

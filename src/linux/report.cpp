@@ -41,6 +41,10 @@ already holds "(", eight digits and ")" is left alone.
                         by a NUL instead of a line end, and no count
   -r, --recursive       stamp a folder with everything below it, each entry by its own
                         date, entries before their folder; dot-names are left alone
+      --date=SOURCE,... date each entry by the first source in the list that has a
+                        date for it: modified (its last write, the default), taken
+                        (when a photo or video was taken, by its own metadata) or
+                        created (when it was made, where the file system keeps that)
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
       --undo[=JOURNAL]  put back what the latest run not yet undone renamed (or the
@@ -54,13 +58,17 @@ A PATH that names an entry is that entry; DIR/ is the folder DIR itself. Otherwi
 "*" and "?" in its last part select entries of its folder, letter case ignored, and
 names that start with a dot only when the pattern does; "*/" selects folders only.
 Renamed entries are listed on standard output, skips and failures on standard error.
-A folder renamed inside keeps its own last-write date.
+A folder renamed inside keeps its own last-write date. A photo's EXIF date is used as
+written, the day where it was taken; a video's, kept in UTC, becomes the local date.
 Each run keeps a journal in $XDG_STATE_HOME/stampix (~/.local/state/stampix).
 
 Examples:
   stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
   stampix -n '*.jpg'            shows what stamping this folder's .jpg files would do
   stampix -r Photos             stamps Photos and everything below it
+  stampix --date=taken,modified -r DCIM
+                                stamps a camera card's photos and videos by the day
+                                they were taken, anything else by its last write
 
 Exit status: 0 when every entry was stamped, was stamped already or was skipped because
 its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
@@ -70,6 +78,11 @@ not understood; 128+N when signal N stopped the run between two entries.
 
 std::string UnknownOption(std::string_view argument) {
   return Say({"unknown option ", Quoted(argument), "; see \"stampix --help\""});
+}
+
+std::string NotDateSources(std::string_view argument) {
+  return Say({Quoted(argument), " is not a list of date sources (modified, taken, created);",
+              " see \"stampix --help\""});
 }
 
 std::string NoPath() { return Say({"no PATH given; see \"stampix --help\""}); }
@@ -244,7 +257,25 @@ bool IsSkip(Outcome outcome, OverwriteMode overwrite) {
 
 std::string Reason(platform::Error why) { return platform::ErrorText(why); }
 
-std::string Failure(const Names& n, Outcome outcome, platform::Error why) {
+// The sources a run tried, as "--date=" names them.
+std::string SourcesTried(const std::vector<DateSource>& dates) {
+  std::string names;
+  for (DateSource source : dates)
+    names.append(names.empty() ? "" : ", ")
+        .append(source == DateSource::kTaken     ? "taken"
+                : source == DateSource::kCreated ? "created"
+                                                 : "modified");
+  return names;
+}
+
+// A date past 9999 is the only way a last write alone fails to date an entry.
+std::string NoDate(const std::vector<DateSource>& dates) {
+  if (dates == std::vector{DateSource::kModified}) return "its date has no stamp of eight digits";
+  return "no date by " + SourcesTried(dates);
+}
+
+std::string Failure(const Names& n, Outcome outcome, platform::Error why,
+                    const std::vector<DateSource>& dates) {
   switch (outcome) {
     case Outcome::kFileToFolder:
       return text::IsAFolder(n.source, n.destination);
@@ -255,7 +286,7 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why) {
     case Outcome::kForeign:
       return text::AnotherUsers(n.source, n.destination);
     case Outcome::kNoDate:
-      return text::CannotStamp(n.source, "its date has no stamp of eight digits");
+      return text::CannotStamp(n.source, NoDate(dates));
     case Outcome::kGone:
       return text::CannotStamp(n.source, Reason(ENOENT));
     case Outcome::kTooDeep:
@@ -302,7 +333,8 @@ void Report::Usage() { PrintLines(text::LinuxUsage()); }
 void Report::Version() { PrintLine(msg::VersionLine()); }
 
 int Report::NotUnderstood(std::string_view argument) {
-  PrintError(text::UnknownOption(Shown(argument)));
+  const bool dates = argument == "--date" || argument.starts_with("--date=");
+  PrintError(dates ? text::NotDateSources(Shown(argument)) : text::UnknownOption(Shown(argument)));
   return 2;
 }
 
@@ -346,7 +378,7 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
   } else if (IsSkip(outcome, choices_.overwrite)) {
     PrintError(text::SkippedTaken(names.source, names.destination));
   } else {
-    PrintError(Failure(names, outcome, why));
+    PrintError(Failure(names, outcome, why, choices_.dates));
     failed_ = true;
   }
 }

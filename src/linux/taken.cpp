@@ -1,0 +1,378 @@
+// The readers of a file's "taken" date: JPEG segments, TIFF headers and ISOBMFF boxes (HEIF and
+// QuickTime) found by hand, EXIF parsed by libexif. Every number read from the file is checked
+// against the bytes that hold it before it is used, and every loop ends within those bytes.
+#include "linux/taken.h"
+
+#include <libexif/exif-data.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace taken {
+
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+// The first read: where JPEG, TIFF and HEIF files begin their metadata. A HEIF file's meta box
+// or a movie's header is read up to kMostBox.
+constexpr std::size_t kHead = 4 * 1024, kMostBox = 64 * 1024;
+// libexif reads no further into EXIF data than a JPEG segment can hold.
+constexpr std::size_t kMostExif = 0xFFFF;
+// Enough for any camera's file; a file made to send the readers round costs no more.
+constexpr int kMostSegments = 64, kMostBoxes = 32, kMostExtents = 16;
+// Seconds from 1904-01-01, QuickTime's epoch, to 1970-01-01; and to the end of the year 9999.
+constexpr std::uint64_t kFrom1904 = 2082844800, kLatest1904 = 255485145599;
+
+constexpr std::uint32_t Tag(const char (&four)[5]) {
+  return std::uint32_t(std::uint8_t(four[0])) << 24 | std::uint32_t(std::uint8_t(four[1])) << 16 |
+         std::uint32_t(std::uint8_t(four[2])) << 8 | std::uint8_t(four[3]);
+}
+
+// Big-endian numbers taken from the front of some bytes. One that would reach past their end
+// reads as 0 and leaves the cursor failed, so a parse checks once, at its end.
+class Cursor {
+ public:
+  explicit Cursor(Bytes bytes) : bytes_(bytes) {}
+
+  std::uint64_t Number(std::uint64_t width) {
+    if (width > 8 || width > bytes_.size() - at_) {
+      failed_ = true;
+      at_ = bytes_.size();
+      return 0;
+    }
+    std::uint64_t value = 0;
+    for (std::uint64_t i = 0; i < width; ++i) value = value << 8 | bytes_[at_++];
+    return value;
+  }
+
+  void Skip(std::uint64_t count) {
+    if (count > bytes_.size() - at_) failed_ = true;
+    at_ += std::min<std::uint64_t>(count, bytes_.size() - at_);
+  }
+
+  bool ok() const { return !failed_; }
+  std::size_t at() const { return at_; }
+
+ private:
+  Bytes bytes_;
+  std::size_t at_ = 0;
+  bool failed_ = false;
+};
+
+bool StartsWith(Bytes bytes, std::string_view text) {
+  return bytes.size() >= text.size() &&
+         std::equal(text.begin(), text.end(), bytes.begin(),
+                    [](char c, std::uint8_t byte) { return static_cast<std::uint8_t>(c) == byte; });
+}
+
+constexpr std::string_view kExifHeader{"Exif\0\0", 6};
+
+// ---- EXIF ----
+
+struct ExifDataUnref {
+  void operator()(ExifData* data) const { exif_data_unref(data); }
+};
+
+// DateTimeOriginal, else DateTimeDigitized, of EXIF data that starts with "Exif\0\0". The tags
+// are read as the file has them: libexif makes up none that the standard wants, and drops none
+// that a camera put in the first directory instead of the EXIF one.
+std::string ExifDate(Bytes exif) {
+  std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
+  if (!data) return {};
+  exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+  exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
+  exif_data_load_data(data.get(), exif.data(),
+                      static_cast<unsigned>(std::min(exif.size(), kMostExif)));
+  for (ExifTag tag : {EXIF_TAG_DATE_TIME_ORIGINAL, EXIF_TAG_DATE_TIME_DIGITIZED}) {
+    for (ExifIfd ifd : {EXIF_IFD_EXIF, EXIF_IFD_0}) {
+      const ExifEntry* entry = exif_content_get_entry(data->ifd[ifd], tag);
+      if (!entry || !entry->data) continue;
+      std::string date = DateOfExif({reinterpret_cast<const char*>(entry->data), entry->size});
+      if (!date.empty()) return date;
+    }
+  }
+  return {};
+}
+
+// "II" or "MM", then 42, or the mark of a raw format built on TIFF that says otherwise
+// (Olympus "RO" and "RS", Panasonic 0x55).
+bool IsTiff(Bytes head) {
+  if (head.size() < 4) return false;
+  const bool little = head[0] == 'I' && head[1] == 'I', big = head[0] == 'M' && head[1] == 'M';
+  const unsigned mark = little ? head[3] << 8 | head[2] : head[2] << 8 | head[3];
+  return (little || big) && (mark == 42 || mark == 0x4F52 || mark == 0x5352 || mark == 0x55);
+}
+
+// A TIFF header and what follows it, as EXIF data; libexif wants the mark 42.
+std::string TiffDate(Bytes tiff) {
+  if (!IsTiff(tiff)) return {};
+  std::vector<std::uint8_t> exif(kExifHeader.begin(), kExifHeader.end());
+  exif.insert(exif.end(), tiff.begin(),
+              tiff.begin() + std::min(tiff.size(), kMostExif - kExifHeader.size()));
+  const bool little = exif[6] == 'I';
+  exif[8] = little ? 42 : 0;
+  exif[9] = little ? 0 : 42;
+  return ExifDate(exif);
+}
+
+// ---- JPEG ----
+
+// The first APP1 segment that holds EXIF, among the segments before the image data.
+std::string JpegDate(Source& source) {
+  std::uint64_t at = 2;
+  for (int i = 0; i < kMostSegments; ++i) {
+    Cursor marker(source.Read(at, 4));
+    const std::uint64_t code = marker.Number(2), length = marker.Number(2);
+    if (code == 0xFFFF) {  // a fill byte before the marker
+      ++at;
+      continue;
+    }
+    if (!marker.ok() || code >> 8 != 0xFF || code == 0xFFDA || code == 0xFFD9 || length < 2)
+      return {};
+    if (code == 0xFFE1) {
+      const Bytes segment = source.Read(at + 4, length - 2);
+      if (StartsWith(segment, kExifHeader)) return ExifDate(segment);
+    }
+    at += 2 + length;
+  }
+  return {};
+}
+
+// ---- ISOBMFF boxes: HEIF and QuickTime ----
+
+// A box: its type, and where its contents start and how long they are.
+struct Box {
+  std::uint32_t type = 0;
+  std::uint64_t start = 0, size = 0;
+};
+
+// The box whose header is at the front of `header`, found at `at` among boxes that end at `end`.
+// A size of 0 reaches to that end; a box that would reach past it is damaged.
+std::optional<Box> BoxAt(Bytes header, std::uint64_t at, std::uint64_t end) {
+  Cursor cursor(header);
+  std::uint64_t size = cursor.Number(4);
+  const auto type = static_cast<std::uint32_t>(cursor.Number(4));
+  if (size == 1) size = cursor.Number(8);
+  if (size == 0) size = end - at;
+  if (!cursor.ok() || size < cursor.at() || at > end || size > end - at) return std::nullopt;
+  return Box{type, at + cursor.at(), size - cursor.at()};
+}
+
+// The boxes that fill `bytes` one after the other, up to the first damaged one.
+std::vector<Box> Boxes(Bytes bytes) {
+  std::vector<Box> boxes;
+  for (std::uint64_t at = 0; at < bytes.size();) {
+    const std::optional<Box> box = BoxAt(bytes.subspan(at), at, bytes.size());
+    if (!box) break;
+    boxes.push_back(*box);
+    at = box->start + box->size;
+  }
+  return boxes;
+}
+
+std::optional<Bytes> Child(Bytes bytes, std::uint32_t type) {
+  for (const Box& box : Boxes(bytes))
+    if (box.type == type) return bytes.subspan(box.start, box.size);
+  return std::nullopt;
+}
+
+// A full box's contents after its version and flags.
+Bytes AfterVersion(Bytes box) { return box.subspan(std::min<std::size_t>(4, box.size())); }
+
+// The id of the item of type "Exif" among the item infos ("iinf"); only versions 2 and 3 of an
+// item info name a type.
+std::optional<std::uint64_t> ExifItem(Bytes iinf) {
+  Cursor head(iinf);
+  const std::uint64_t version = head.Number(1);
+  head.Skip(version == 0 ? 5 : 7);  // the flags, and the count of infos, which their boxes tell
+  if (!head.ok()) return std::nullopt;
+  const Bytes infos = iinf.subspan(head.at());
+  for (const Box& box : Boxes(infos)) {
+    Cursor info(infos.subspan(box.start, box.size));
+    const std::uint64_t info_version = info.Number(1);
+    info.Skip(3);
+    const std::uint64_t id = info.Number(info_version == 2 ? 2 : 4);
+    info.Skip(2);
+    if (box.type == Tag("infe") && info_version >= 2 && info.Number(4) == Tag("Exif") && info.ok())
+      return id;
+  }
+  return std::nullopt;
+}
+
+// Where an item's bytes are, in extents of (offset, length); a length of 0 runs to the end.
+struct Location {
+  std::uint64_t method = 0;  // 0: in the file, 1: in "idat", 2: in another item, not read
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> extents;
+};
+
+// The item's location by the item locations ("iloc", versions 0 to 2). Fields of no width take
+// no bytes, so such extents are not counted out one by one.
+std::optional<Location> Locate(Bytes iloc, std::uint64_t id) {
+  Cursor cursor(iloc);
+  const std::uint64_t version = cursor.Number(1);
+  cursor.Skip(3);
+  const std::uint64_t sizes = cursor.Number(2), offset_size = sizes >> 12,
+                      length_size = sizes >> 8 & 15, base_size = sizes >> 4 & 15,
+                      index_size = version ? sizes & 15 : 0;
+  const std::uint64_t items = cursor.Number(version < 2 ? 2 : 4);
+  for (std::uint64_t i = 0; i < items && cursor.ok(); ++i) {
+    const std::uint64_t item = cursor.Number(version < 2 ? 2 : 4);
+    Location where;
+    if (version) where.method = cursor.Number(2) & 15;
+    cursor.Skip(2);  // the data reference: only this file is read
+    const std::uint64_t base = cursor.Number(base_size), extents = cursor.Number(2);
+    const bool sized = offset_size + length_size + index_size > 0;
+    for (std::uint64_t e = 0; e < (sized ? extents : std::min<std::uint64_t>(extents, 1)); ++e) {
+      cursor.Skip(index_size);
+      const std::uint64_t offset = cursor.Number(offset_size), length = cursor.Number(length_size);
+      if (item == id && where.extents.size() < kMostExtents)
+        where.extents.emplace_back(base + offset, length);
+    }
+    if (item == id && cursor.ok()) return where;
+  }
+  return std::nullopt;
+}
+
+// An item's bytes, up to what EXIF may use. `idat`: the contents of the meta box's "idat".
+std::vector<std::uint8_t> ItemBytes(Source& source, const Location& where, Bytes idat) {
+  std::vector<std::uint8_t> item;
+  for (auto [offset, length] : where.extents) {
+    const std::size_t room = kMostExif + 4 - item.size();
+    const std::size_t wanted = length == 0 || length > room ? room : length;
+    const Bytes part =
+        where.method == 0 ? source.Read(offset, wanted)
+        : offset < idat.size()
+            ? idat.subspan(offset, std::min<std::uint64_t>(wanted, idat.size() - offset))
+            : Bytes();
+    item.insert(item.end(), part.begin(), part.end());
+  }
+  return item;
+}
+
+// A HEIF EXIF item: the offset of the TIFF header after a number of four bytes, then EXIF with
+// or without the "Exif\0\0" that JPEG puts first.
+std::string ExifItemDate(Bytes item) {
+  Cursor cursor(item);
+  const std::uint64_t skip = cursor.Number(4);
+  if (!cursor.ok() || skip > item.size() - 4) return {};
+  const Bytes exif = item.subspan(4 + skip);
+  return StartsWith(exif, kExifHeader) ? ExifDate(exif) : TiffDate(exif);
+}
+
+// The EXIF item of a HEIF file, by the meta box: its id from the item infos, its bytes by the
+// item locations.
+std::string HeifDate(Source& source, const Box& meta) {
+  const Bytes read = source.Read(meta.start, std::min<std::uint64_t>(meta.size, kMostBox));
+  const std::vector<std::uint8_t> boxes(read.begin(), read.end());
+  const Bytes children = AfterVersion(boxes);
+  const std::optional<Bytes> iinf = Child(children, Tag("iinf")),
+                             iloc = Child(children, Tag("iloc"));
+  const std::optional<std::uint64_t> id = iinf ? ExifItem(*iinf) : std::nullopt;
+  const std::optional<Location> where = id && iloc ? Locate(*iloc, *id) : std::nullopt;
+  if (!where || where->method > 1) return {};
+  const Bytes idat = Child(children, Tag("idat")).value_or(Bytes());
+  return ExifItemDate(ItemBytes(source, *where, idat));
+}
+
+// The creation time of the movie header ("mvhd"), the first box of a movie ("moov") as a rule.
+Taken MovieTime(Source& source, const Box& moov) {
+  const std::optional<Bytes> mvhd =
+      Child(source.Read(moov.start, std::min<std::uint64_t>(moov.size, kMostBox)), Tag("mvhd"));
+  if (!mvhd) return {};
+  Cursor cursor(*mvhd);
+  const std::uint64_t version = cursor.Number(1);
+  cursor.Skip(3);
+  const std::uint64_t created = cursor.Number(version == 1 ? 8 : 4);
+  // 0 is what a device writes that does not know the time.
+  if (!cursor.ok() || created == 0 || created > kLatest1904) return {};
+  return {{}, static_cast<std::int64_t>(created) - static_cast<std::int64_t>(kFrom1904)};
+}
+
+// A file made of boxes opens with "ftyp", or in an old QuickTime movie any of its top-level boxes.
+bool IsBoxes(Bytes head) {
+  Cursor cursor(head);
+  cursor.Skip(4);
+  const std::uint64_t type = cursor.Number(4);
+  for (std::uint32_t known :
+       {Tag("ftyp"), Tag("moov"), Tag("mdat"), Tag("wide"), Tag("free"), Tag("skip"), Tag("pnot")})
+    if (type == known && cursor.ok()) return true;
+  return false;
+}
+
+// The top-level boxes, header after header: a HEIF file's meta box, or a movie, which a camera
+// writes after the video it describes.
+Taken BoxesTaken(Source& source) {
+  std::uint64_t at = 0;
+  for (int i = 0; i < kMostBoxes; ++i) {
+    const std::optional<Box> box = BoxAt(source.Read(at, 16), at, UINT64_MAX);
+    if (!box) return {};
+    if (box->type == Tag("moov")) return MovieTime(source, *box);
+    if (box->type == Tag("meta")) return {HeifDate(source, *box)};
+    at = box->start + box->size;
+  }
+  return {};
+}
+
+bool IsDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int Number(std::string_view digits) {
+  int value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  return value;
+}
+
+int DaysIn(int year, int month) {
+  if (month == 2) return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0) ? 29 : 28;
+  return month == 4 || month == 6 || month == 9 || month == 11 ? 30 : 31;
+}
+
+}  // namespace
+
+Source::Source(ReadAt read_at) : read_at_(std::move(read_at)) {}
+
+std::span<const std::uint8_t> Source::Fill(Buffer& buffer, std::uint64_t offset,
+                                           std::size_t length) {
+  buffer.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+  buffer.size = std::min(read_at_(offset, buffer.bytes.get(), length), length);
+  return {buffer.bytes.get(), buffer.size};
+}
+
+std::span<const std::uint8_t> Source::Read(std::uint64_t offset, std::size_t length) {
+  if (!head_.bytes) {
+    Fill(head_, 0, kHead);
+    spent_ = kHead;
+  }
+  // A head shorter than asked for is the whole file.
+  const Bytes head(head_.bytes.get(), head_.size);
+  const bool whole = head.size() < kHead;
+  if (offset < head.size() && (whole || length <= head.size() - offset))
+    return head.subspan(offset, std::min<std::uint64_t>(length, head.size() - offset));
+  if (whole) return {};
+  length = std::min(length, kReadLimit - spent_);
+  spent_ += length;
+  return Fill(further_, offset, length);
+}
+
+Taken Read(Source& source) {
+  const Bytes head = source.Read(0, 16);
+  if (StartsWith(head, "\xFF\xD8\xFF")) return {JpegDate(source)};
+  if (IsTiff(head)) return {TiffDate(source.Read(0, kMostExif))};
+  if (IsBoxes(head)) return BoxesTaken(source);
+  return {};
+}
+
+std::string DateOfExif(std::string_view text) {
+  if (text.size() < 10 || IsDigits(text.substr(4, 1)) || IsDigits(text.substr(7, 1))) return {};
+  const std::string_view year = text.substr(0, 4), month = text.substr(5, 2),
+                         day = text.substr(8, 2);
+  if (!IsDigits(year) || !IsDigits(month) || !IsDigits(day)) return {};
+  const int y = Number(year), m = Number(month), d = Number(day);
+  if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysIn(y, m)) return {};
+  return std::string(year).append(month).append(day);
+}
+
+}  // namespace taken
