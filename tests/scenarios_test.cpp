@@ -598,15 +598,15 @@ const Row kRows[] = {
     // Shown as they are: U+2010, U+206A, a lone 0xA0 and a character of four bytes.
     {.title = "a name with control characters stays one line", .before = "a b\n|c\x1f\x7f~|"
      "d\\e\xC2\x9B\xE2\x80\xAE\x9B|"
-     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
+     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
      .command = "{d}a b\n|{d}c\x1f\x7f~|{d}d\\e\xC2\x9B\xE2\x80\xAE\x9B|"
-     "{d}e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
+     "{d}e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
      .out = "{d}a b\\n = a b\\n(20041231)|{d}c\\x1F\\x7F~ = c\\x1F\\x7F~(20041231)|"
      "{d}d\\\\e\\u009B\\u202E\\x9B = d\\\\e\\u009B\\u202E\\x9B(20041231)|"
-     "{d}e\\u200F\xE2\x80\x90\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80 = "
-     "e\\u200F\xE2\x80\x90\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|Renamed 4 files",
+     "{d}e\\u200F\xE2\x80\x90\\u2066\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80 = "
+     "e\\u200F\xE2\x80\x90\\u2066\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|Renamed 4 files",
      .after = "a b\n(20041231)|c\x1f\x7f~(20041231)|d\\e\xC2\x9B\xE2\x80\xAE\x9B(20041231)|"
-     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)",
+     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)",
      .only = "linux", .ordered = true},
 
     // ---- Trees and dates ----
@@ -633,6 +633,10 @@ const Row kRows[] = {
      "{d}P/S(20100101) = S|{d}P/S/B(20090101) = B|{d}P/x\\\\y z(20041231) = x\\\\y z|"
      "Renamed 5 files", .after = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|"
      "P/x\\y z", .only = "linux", .setup = {"TZ=UTC0", kUndo}, .dates = true},
+    {.title = "a run that cannot keep its journal renames nothing", .before = "A|state",
+     .command = "{d}A", .err = "stampix: cannot keep the journal that --undo reads (Not a "
+     "directory); nothing more is renamed (--no-journal runs without it)", .code = 1,
+     .only = "linux", .setup = {"XDG_STATE_HOME={d}state"}},
     {.title = "a journal of another version is refused whole", .before = "J=stampix-journal 9\n"
      "move : :A : :A(20041231) f 1 2 3 -\n", .command = "--undo={d}J", .err = "stampix: cannot "
      "undo \"{d}J\": not a journal of this version, or undone already", .code = 1,
