@@ -593,20 +593,25 @@ const Row kRows[] = {
     {.title = "no PATH is a usage error, whatever the options", .before = kTaken + "|.h",
      .command = "-n|/y", .err = "stampix: no PATH given; see \"stampix --help\"", .code = 2,
      .only = "linux", .setup = {"cwd"}},
-    // Control characters, the backslash itself, C1 controls (as UTF-8 or as a lone byte) and a
-    // direction override are escaped, so each line reads back one way.
-    // Shown as they are: U+2010, U+206A, a lone 0xA0 and a character of four bytes.
+    // Control characters, the backslash itself, C1 controls (as UTF-8 or as a lone byte) and the
+    // direction marks are escaped, so each line reads back one way. Shown as they are: U+2010,
+    // U+206A, a lone 0xA0, U+D7FF, U+10FFFF and a character of four bytes; a byte of an overlong
+    // form is a lone byte.
     {.title = "a name with control characters stays one line", .before = "a b\n|c\x1f\x7f~|"
-     "d\\e\xC2\x9B\xE2\x80\xAE\x9B|"
-     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
-     .command = "{d}a b\n|{d}c\x1f\x7f~|{d}d\\e\xC2\x9B\xE2\x80\xAE\x9B|"
-     "{d}e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80",
+     "d\\e\xC2\x9B\xE2\x80\xAE\x9B|e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA"
+     "\xA0\xF0\x9F\x98\x80|f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xE2\x80\x8E",
+     .command = "{d}a b\n|{d}c\x1f\x7f~|{d}d\\e\xC2\x9B\xE2\x80\xAE\x9B|{d}e\xE2\x80\x8F"
+     "\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80|"
+     "{d}f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xE2\x80\x8E",
      .out = "{d}a b\\n = a b\\n(20041231)|{d}c\\x1F\\x7F~ = c\\x1F\\x7F~(20041231)|"
      "{d}d\\\\e\\u009B\\u202E\\x9B = d\\\\e\\u009B\\u202E\\x9B(20041231)|"
      "{d}e\\u200F\xE2\x80\x90\\u2066\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80 = "
-     "e\\u200F\xE2\x80\x90\\u2066\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|Renamed 4 files",
+     "e\\u200F\xE2\x80\x90\\u2066\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|"
+     "{d}f\xF0\\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\\u200E = "
+     "f\xF0\\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\\u200E(20041231)|Renamed 5 files",
      .after = "a b\n(20041231)|c\x1f\x7f~(20041231)|d\\e\xC2\x9B\xE2\x80\xAE\x9B(20041231)|"
-     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)",
+     "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|"
+     "f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xE2\x80\x8E(20041231)",
      .only = "linux", .ordered = true},
 
     // ---- Trees and dates ----
@@ -648,7 +653,8 @@ const Row kRows[] = {
      "since|stampix: cannot put back \"{d}B(20041231)\" as \"{d}B\": \"{d}B\" is taken",
      .after = "A2|B|B(20041231)|C|D", .code = 1, .only = "linux",
      .setup = {"sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} {d}D >/dev/null && "
-               "mv {d}A\\(20041231\\) {d}A2 && touch {d}B && { {p} --undo; {p} --undo; }"}},
+               "mv {d}A\\(20041231\\) {d}A2 && touch {d}B && {p} '{d}D(20041231)' >/dev/null"
+               " && { {p} --undo; {p} --undo; }"}},
     {.title = "an undo of /Y names what it replaced, and of a merge makes the source again",
      .before = "A.TXT=new|A(20041231).TXT=old|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
      "OLD(20041231)/S/|OLD(20041231)/K=k", .command = "/Y|{d}A.TXT|{d}OLD",
