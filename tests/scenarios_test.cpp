@@ -568,6 +568,9 @@ const Row kRows[] = {
      .after = "-x(20041231)|A(20041231).TXT=a|B(20041231)=b|F|L(20041231)=new|OLD(20041231)/|"
               "OLD(20041231)/A|Q&A?/|Q&A?/*(20041231)|T=t|what?(20041231).txt|whatX.txt",
      .code = 1, .only = "linux", .setup = {"cwd"}, .ordered = true},
+    {.title = "names and patterns in their order", .before = "B|A1", .command = "{d}B|{d}A*",
+     .out = "{d}B = B(20041231)|{d}A1 = A1(20041231)|Renamed 2 files",
+     .after = "A1(20041231)|B(20041231)", .only = "linux", .ordered = true},
     {.title = "operands that name no entry of their own", .before = "A",
      .command = "|..|/|{d}A/.", .err = "stampix: an empty PATH names no entry|"
      "stampix: refusing to stamp \"..\": give the folder by its own name|"
