@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -46,14 +47,16 @@ constexpr time_t kKeepDays = 30;
 
 std::string Field(std::string_view text) {
   std::string field = ":";
-  for (char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte > 0x20 && byte != 0x7F && c != '\\') {
-      field += c;
-      continue;
-    }
+  field.reserve(text.size() + 1);
+  for (std::size_t plain; !text.empty(); text.remove_prefix(plain)) {
+    plain = 0;
+    while (plain < text.size() && static_cast<unsigned char>(text[plain]) > 0x20 &&
+           text[plain] != 0x7F && text[plain] != '\\')
+      ++plain;
+    field.append(text.substr(0, plain));
+    if (plain == text.size()) break;
     char escape[8];
-    std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+    std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[plain++]));
     field += escape;
   }
   return field;
@@ -155,14 +158,18 @@ class FileJournal : public Journal {
     pending_ += '\n';
   }
 
+  // Appended by hand: a stream per record would cost more than the rename it records.
   void Move(const std::string& from, std::string_view name, const std::string& to,
             std::string_view new_name, const platform::Entry& entry, bool taken) override {
-    std::ostringstream line;
-    line << "move " << Field(from) << ' ' << Field(name) << ' ' << Field(to) << ' '
-         << Field(new_name) << ' ' << ((entry.attributes & platform::kFolder) ? 'd' : 'f') << ' '
-         << entry.device << ' ' << entry.inode << ' ' << entry.last_write << ' '
-         << (taken ? 'r' : '-') << '\n';
-    pending_ += line.str();
+    pending_.append("move ").append(Field(from)).append(" ").append(Field(name)).append(" ");
+    pending_.append(Field(to)).append(" ").append(Field(new_name));
+    pending_.append((entry.attributes & platform::kFolder) ? " d " : " f ");
+    AppendNumber(entry.device);
+    pending_ += ' ';
+    AppendNumber(entry.inode);
+    pending_ += ' ';
+    AppendNumber(entry.last_write);
+    pending_.append(taken ? " r\n" : " -\n");
     ++records_;
     moves_ = true;
   }
@@ -196,6 +203,13 @@ class FileJournal : public Journal {
   }
 
  private:
+  template <typename Number>
+  void AppendNumber(Number number) {
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    pending_.append(digits, end);
+  }
+
   int fd_;
   std::string path_;
   std::string pending_;
