@@ -628,6 +628,12 @@ const Row kRows[] = {
      "P(20041231)/S(20100101)/B(20090101)@1230811200|P(20041231)/T(20010101)/|"
      "P(20041231)/T(20010101)/C(20010101)@978350400", .only = "linux", .setup = {"TZ=UTC0"},
      .dates = true},
+    {.title = "-r does not go into another file system", .before = "P/|P/M/|P/A",
+     .command = "-r|{d}P", .out = "{d}P/A = A(20041231)|{d}P = P(20041231)|Renamed 2 files",
+     .err = "stampix: not going into \"{d}P/M\": another file system is mounted there",
+     .after = "P(20041231)/|P(20041231)/A(20041231)|P(20041231)/M/", .only = "linux",
+     .setup = {"sh:mount -t tmpfs none {d}P/M && { ({}); s=$?; umount '{d}P(20041231)/M'; "
+               "exit $s; }"}},
     // Entries first, then their folder: it keeps the date it had, not the day of the renames.
     {.title = "a folder's date is put back after renaming inside it", .before = "D/@978350400|D/A",
      .command = "{d}D/A|{d}D|{d}D(20010101)/*", .out = "{d}D/A = A(20041231)|{d}D = D(20010101)|"

@@ -33,6 +33,16 @@ for signal in INT TERM HUP; do
     fail "SIG$signal: exit $status, $records lines, count '$count', $(stamped $signal) stamped"
 done
 
+# A tree stopped part way: every folder it renamed inside has its date back.
+mkdir "$work/TREE" && for d in $(seq 100 299); do mkdir "$work/TREE/D$d" &&
+  (cd "$work/TREE/D$d" && seq -f 'F%03g' 1 100 | xargs touch); done
+touch -d 2001-01-01 "$work"/TREE/D* "$work/TREE"
+"$program" -r "$work/TREE" >"$work/TREE.out" 2>&1 & started "$work/TREE.out" && kill -s TERM $!
+status=0 && wait $! || status=$?
+[ $status = 143 ] && [ -z "$(find "$work"/TREE* -type d -newermt 2001-01-02)" ] ||
+  fail "a tree stopped: exit $status, folders dated anew:" \
+    "$(find "$work"/TREE* -type d -newermt 2001-01-02 | wc -l)"
+
 # A reader that stops reading: the signal breaks into the write, and the entry whose line it
 # was is named on standard error.
 # Killed outright part way, a run is undone whole: its journal holds every rename it made.
