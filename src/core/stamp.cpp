@@ -57,7 +57,7 @@ struct Planned {
   platform::Entry entry;
   std::optional<platform::Entry> described;  // nothing: gone, or not looked up (stamped)
   bool stamped = false;                      // its name holds a stamp already
-  std::string stamp;                         // "(yyyyMMdd)", or empty when it has no date
+  std::string new_name;                      // stamped, or empty when it has no date
 };
 
 Planned Plan(const platform::Folder& folder, platform::Entry entry, bool describe, Pass& pass) {
@@ -65,15 +65,16 @@ Planned Plan(const platform::Folder& folder, platform::Entry entry, bool describ
   planned.stamped = HasStamp(planned.entry.name);
   if (describe || !planned.stamped) planned.described = Describe(folder, planned.entry);
   if (!planned.stamped && planned.described)
-    planned.stamp = StampOf(DateOf(folder, *planned.described, pass));
+    if (const std::string stamp = StampOf(DateOf(folder, *planned.described, pass)); !stamp.empty())
+      planned.new_name = StampedName(planned.entry.name, stamp);
   return planned;
 }
 
 // Tells the journal what the entry's stamp will make of it.
 void Intend(const platform::Folder& folder, const Planned& planned, Pass& pass) {
-  if (!pass.journal || planned.stamp.empty()) return;
+  if (!pass.journal || planned.new_name.empty()) return;
   const std::string& path = folder.path();
-  const std::string new_name = StampedName(planned.entry.name, planned.stamp);
+  const std::string& new_name = planned.new_name;
   const bool taken = pass.choices.overwrite == OverwriteMode::kOn &&
                      platform::Attributes(folder, new_name).has_value();
   pass.journal->Move(path, planned.entry.name, path, new_name, *planned.described, taken);
@@ -96,14 +97,14 @@ Outcome StampEntry(const platform::Folder& folder, const Planned& planned, bool 
   const Move unchanged{folder, name, name};
   Outcome outcome = !planned.described                          ? Outcome::kGone
                     : platform::IsOwnOutput(*planned.described) ? Outcome::kOwnOutput
-                    : planned.stamp.empty()                     ? Outcome::kNoDate
+                    : planned.new_name.empty()                  ? Outcome::kNoDate
                                                                 : Outcome::kRenamed;
   if (outcome != Outcome::kRenamed) {
     if (outcome == Outcome::kGone) pass.report.Planned(unchanged.names);
     pass.report.Told(unchanged.names, outcome);
     return outcome;
   }
-  const std::string new_name = StampedName(name, planned.stamp);
+  const std::string& new_name = planned.new_name;
   const Move move{folder, name, new_name};
   if (folder_itself && !(planned.described->attributes & platform::kFolder)) {
     pass.report.Told(move.names, Outcome::kCannotRename,
