@@ -110,8 +110,6 @@ void RemoveUnix(const fs::path& top) {
 
 std::string Date(const fs::path&) { return ""; }
 
-void MakeFixture(const fs::path&, const std::string& how) { ADD_FAILURE() << "no " << how; }
-
 // The mark of a read-only, hidden or system entry, as Make takes it.
 std::string Mark(const fs::path& path) {
   DWORD bits = GetFileAttributesW(path.c_str());
@@ -159,14 +157,6 @@ std::string Date(const fs::path& path) {
 }
 
 void RemoveUnix(const fs::path&) {}
-
-// A photo or video made by tests/fixture.sh from "KIND,ORIGINAL,DIGITIZED,OFFSET".
-void MakeFixture(const fs::path& path, const std::string& how) {
-  std::string line = Quote(FIXTURE) + " " + Quote(path.string());
-  std::istringstream words(how);
-  for (std::string word; std::getline(words, word, ',');) line += " " + Quote(word);
-  if (std::system(line.c_str()) != 0) ADD_FAILURE() << "cannot make " << how;
-}
 
 #endif
 
@@ -216,7 +206,7 @@ void Make(const fs::path& folder, const Strings& entries, Fixtures& fixtures) {
     } else if (entry.find("=>") == eq && eq != entry.npos) {
       fs::create_hard_link(At(Whole(folder), entry.substr(eq + 2)), path);
     } else if (lt != entry.npos) {
-      MakeFixture(path, entry.substr(lt + 1, at - lt - 1));
+      fs::copy_file(fs::path(Native(TAKEN_CORPUS)) / entry.substr(lt + 1, at - lt - 1), path);
       fixtures[Content(path)] = entry.substr(lt + 1, at - lt - 1);
     } else {
       fs::create_directories(path.parent_path());
@@ -337,8 +327,8 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
 // The legend of the table. Entries, arguments and lines have "|" between them.
 // - An entry is "NAME" (an empty file), "NAME=TEXT" (a file holding TEXT), "NAME/" (a folder),
 //   "NAME->T" (a symbolic link to T; under Wine a Unix one), "NAME=>T" (another name of the
-//   file T) or "NAME<KIND,ORIGINAL,DIGITIZED,OFFSET" (a photo or video made by tests/fixture.sh,
-//   with those dates; Linux). Before the name "!" makes it read-only, "~" hidden and "^" a system
+//   file T) or "NAME<SEED" (a copy of that photo or video of the fuzz corpus, which its name
+//   says the date of). Before the name "!" makes it read-only, "~" hidden and "^" a system
 //   file (Windows),
 //   "%" a FIFO, "+" another user's and "$" a folder all may write to (Linux); after it
 //   "@SECONDS" is its last-write time, else noon of 31 December 2004 UTC (that day in every zone
@@ -373,8 +363,7 @@ const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20
 // The row's command, then "--undo", whose lines the row shows.
 const std::string kUndo = "sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} --undo";
 // Taken at 05:30 on 4 July where the offset is +09:00: the day before in New York, by UTC.
-const std::string kPhoto = "<jpeg,2019:07:04 05:30:00,2018:01:01 00:00:00,+09:00",
-                  kMovie = "<mp4,2019:07:05 02:30:00";
+const std::string kPhoto = "<jpeg.20190704", kMovie = "<mp4.utc1562293800";
 std::string Repeat(std::string_view text, int times) {
   std::string repeated;
   while (times-- > 0) repeated += text;
@@ -596,25 +585,26 @@ const Row kRows[] = {
     {.title = "no PATH is a usage error, whatever the options", .before = kTaken + "|.h",
      .command = "-n|/y", .err = "stampix: no PATH given; see \"stampix --help\"", .code = 2,
      .only = "linux", .setup = {"cwd"}},
-    // Control characters, the backslash itself, C1 controls (as UTF-8 or as a lone byte) and the
-    // direction marks are escaped, so each line reads back one way. Shown as they are: U+2010,
-    // U+206A, a lone 0xA0, U+D7FF, U+10FFFF and a character of four bytes; a byte of an overlong
-    // form is a lone byte.
-    {.title = "a name with control characters stays one line", .before = "a b\n|c\x1f\x7f~|"
-     "d\\e\xC2\x9B\xE2\x80\xAE\x9B|e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA"
-     "\xA0\xF0\x9F\x98\x80|f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xE2\x80\x8E",
-     .command = "{d}a b\n|{d}c\x1f\x7f~|{d}d\\e\xC2\x9B\xE2\x80\xAE\x9B|{d}e\xE2\x80\x8F"
+    // Control characters, the backslash itself, C1 controls from U+0080 to U+009F (as UTF-8 or as
+    // a lone byte) and the direction marks are escaped, so each line reads back one way. Shown as
+    // they are: U+2010, U+206A, a lone 0xA0, U+D7FF, U+10FFFF and a character of four bytes; a
+    // byte of an overlong form or of a surrogate is a lone byte.
+    {.title = "a name with control characters stays one line",
+     .before = "a b\n|c\x1f\x7f~\xC2\x80|"
+     "d\\e\xC2\x9F\xE2\x80\xAE\x9B|e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA"
+     "\xA0\xF0\x9F\x98\x80|f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xED\xA0\x80\xE2\x80\x8E",
+     .command = "{d}a b\n|{d}c\x1f\x7f~\xC2\x80|{d}d\\e\xC2\x9F\xE2\x80\xAE\x9B|{d}e\xE2\x80\x8F"
      "\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80|"
-     "{d}f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xE2\x80\x8E",
-     .out = "{d}a b\\n = a b\\n(20041231)|{d}c\\x1F\\x7F~ = c\\x1F\\x7F~(20041231)|"
-     "{d}d\\\\e\\u009B\\u202E\\x9B = d\\\\e\\u009B\\u202E\\x9B(20041231)|"
+     "{d}f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xED\xA0\x80\xE2\x80\x8E",
+     .out = "{d}a b\\n = a b\\n(20041231)|{d}c\\x1F\\x7F~\\u0080 = c\\x1F\\x7F~\\u0080(20041231)|"
+     "{d}d\\\\e\\u009F\\u202E\\x9B = d\\\\e\\u009F\\u202E\\x9B(20041231)|"
      "{d}e\\u200F\xE2\x80\x90\\u2066\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80 = "
      "e\\u200F\xE2\x80\x90\\u2066\\u2069\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|"
-     "{d}f\xF0\\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\\u200E = "
-     "f\xF0\\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\\u200E(20041231)|Renamed 5 files",
-     .after = "a b\n(20041231)|c\x1f\x7f~(20041231)|d\\e\xC2\x9B\xE2\x80\xAE\x9B(20041231)|"
+     "{d}f\xF0\\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xED\xA0\\x80\\u200E = "
+     "f\xF0\\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xED\xA0\\x80\\u200E(20041231)|Renamed 5 files",
+     .after = "a b\n(20041231)|c\x1f\x7f~\xC2\x80(20041231)|d\\e\xC2\x9F\xE2\x80\xAE\x9B(20041231)|"
      "e\xE2\x80\x8F\xE2\x80\x90\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA\xA0\xF0\x9F\x98\x80(20041231)|"
-     "f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xE2\x80\x8E(20041231)",
+     "f\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\xED\xA0\x80\xE2\x80\x8E(20041231)",
      .only = "linux", .ordered = true},
 
     // ---- Trees and dates ----
@@ -642,19 +632,23 @@ const Row kRows[] = {
 
     // ---- The way back: a run, then "--undo" ----
     {.title = "a run and its undo leave every name and date as it was",
-     .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/x\\y z",
+     .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/x\\b z",
      .command = "-r|{d}P", .out = "{d}P(20041231) = P|{d}P/A(20190704).JPG = A.JPG|"
-     "{d}P/S(20100101) = S|{d}P/S/B(20090101) = B|{d}P/x\\\\y z(20041231) = x\\\\y z|"
+     "{d}P/S(20100101) = S|{d}P/S/B(20090101) = B|{d}P/x\\\\b z(20041231) = x\\\\b z|"
      "Renamed 5 files", .after = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|"
-     "P/x\\y z", .only = "linux", .setup = {"TZ=UTC0", kUndo}, .dates = true},
+     "P/x\\b z", .only = "linux", .setup = {"TZ=UTC0", kUndo}, .dates = true},
     {.title = "a run that cannot keep its journal renames nothing", .before = "A|state",
      .command = "{d}A", .err = "stampix: cannot keep the journal that --undo reads (Not a "
      "directory); nothing more is renamed (--no-journal runs without it)", .code = 1,
      .only = "linux", .setup = {"XDG_STATE_HOME={d}state"}},
-    {.title = "a journal of another version is refused whole", .before = "J=stampix-journal 9\n"
-     "move : :A : :A(20041231) f 1 2 3 -\n", .command = "--undo={d}J", .err = "stampix: cannot "
-     "undo \"{d}J\": not a journal of this version, or undone already", .code = 1,
-     .only = "linux"},
+    // Another version's journal, or one with a field damaged by hand, and no journal at all.
+    {.title = "a journal that cannot be read is refused whole", .before = "J=stampix-journal 9\n"
+     "move : :A : :A(20041231) f 1 2 3 -\n|K=stampix-journal 1\nmove : :A\\y41 : :B f 1 2 3 -\n",
+     .command = "--undo={d}J", .err = "stampix: cannot undo \"{d}J\": not a journal of this "
+     "version, or undone already|stampix: cannot undo \"{d}K\": not a journal of this version, or"
+     " undone already|stampix: cannot undo \"{d}state/stampix\": no run there left to undo",
+     .code = 1, .only = "linux", .setup = {"sh:export XDG_STATE_HOME={d}state; { ({}); "
+     "{p} --undo={d}K; {p} --undo; }"}, .ordered = true},
     // Two runs and two undos: the latest first. What another program changed since stays so.
     {.title = "what cannot be put back is named, and the rest goes back", .before = "A|B|C|D",
      .command = "{d}A|{d}B|{d}C", .out = "{d}D(20041231) = D|{d}C(20041231) = C|Renamed 1 file",
@@ -673,24 +667,24 @@ const Row kRows[] = {
      "OLD(20041231)/K=k|OLD(20041231)/S/", .code = 1, .only = "linux", .setup = {kUndo}},
     // ---- Dates by other sources ----
     {.title = "taken: a JPEG by DateTimeOriginal as written, else DateTimeDigitized",
-     .before = "A.JPG" + kPhoto + "|B.JPG<jpeg,,2018:02:03 04:05:06", .command = "--date=taken|"
+     .before = "A.JPG" + kPhoto + "|!B.JPG<jpeg_digitized.20180203", .command = "--date=taken|"
      "{d}*.JPG", .out = "{d}A.JPG = A(20190704).JPG|{d}B.JPG = B(20180203).JPG|Renamed 2 files",
-     .after = "A(20190704).JPG" + kPhoto + "|B(20180203).JPG<jpeg,,2018:02:03 04:05:06",
+     .after = "A(20190704).JPG" + kPhoto + "|B(20180203).JPG<jpeg_digitized.20180203",
      .only = "linux"},
-    {.title = "taken: a TIFF, with /Y", .before = "C.TIF<tiff,2017:05:06 07:08:09|C(20170506).TIF",
-     .command = "/Y|--date=taken|{d}C.TIF", .out = "{d}C.TIF = C(20170506).TIF",
-     .after = "C(20170506).TIF<tiff,2017:05:06 07:08:09", .only = "linux"},
-    {.title = "taken: a HEIC, in a preview", .before = "D.HEIC<heic,2016:01:02 03:04:05",
-     .command = "-n|--date=taken|{d}D.HEIC", .out = "{d}D.HEIC = D(20160102).HEIC",
+    {.title = "taken: a TIFF, with /Y", .before = "C.TIF<tiff.20190704|C(20190704).TIF",
+     .command = "/Y|--date=taken|{d}C.TIF", .out = "{d}C.TIF = C(20190704).TIF",
+     .after = "C(20190704).TIF<tiff.20190704", .only = "linux"},
+    {.title = "taken: a HEIC, in a preview", .before = "D.HEIC<heic.20190704",
+     .command = "-n|--date=taken|{d}D.HEIC", .out = "{d}D.HEIC = D(20190704).HEIC",
      .only = "linux"},
     // A movie's moment is UTC, its date the local one, also where the header follows the video;
     // a header made at 0 knows no time.
     {.title = "taken: QuickTime movies by the local date of their moment", .before = "E.MP4" +
-     kMovie + "|F.MOV<mp4-late,2019:07:05 02:30:00|Z.MP4<mp4", .command = "--date=taken|{d}E.MP4|"
+     kMovie + "|F.MOV<mp4_movie_past_the_head.utc1562293800|Z.MP4<mp4_created_0.none", .command = "--date=taken|{d}E.MP4|"
      "{d}F.MOV|{d}Z.MP4", .out = "{d}E.MP4 = E(20190704).MP4|{d}F.MOV = F(20190704).MOV|"
      "Renamed 2 files", .err = "stampix: cannot stamp \"{d}Z.MP4\": no date by taken",
-     .after = "E(20190704).MP4" + kMovie + "|F(20190704).MOV<mp4-late,2019:07:05 02:30:00|"
-     "Z.MP4<mp4",
+     .after = "E(20190704).MP4" + kMovie + "|F(20190704).MOV<mp4_movie_past_the_head.utc1562293800|"
+     "Z.MP4<mp4_created_0.none",
      .code = 1, .only = "linux"},
     {.title = "taken: in another zone a movie's date moves and a photo's stays",
      .before = "A.JPG" + kPhoto + "|E.MP4" + kMovie, .command = "--date=taken|{d}A.JPG|{d}E.MP4",
@@ -698,10 +692,10 @@ const Row kRows[] = {
      .after = "A(20190704).JPG" + kPhoto + "|E(20190705).MP4" + kMovie, .only = "linux",
      .setup = {"TZ=Asia/Tokyo"}},
     {.title = "taken, else modified: a camera card", .before = "DCIM/|DCIM/A.JPG" + kPhoto +
-     "|DCIM/N.JPG<jpeg|DCIM/T.TXT", .command = "--date=taken,modified|-r|{d}DCIM",
+     "|DCIM/N.JPG<jpeg_no_exif.none|DCIM/T.TXT", .command = "--date=taken,modified|-r|{d}DCIM",
      .out = "{d}DCIM/A.JPG = A(20190704).JPG|{d}DCIM/N.JPG = N(20041231).JPG|{d}DCIM/T.TXT = "
      "T(20041231).TXT|{d}DCIM = DCIM(20041231)|Renamed 4 files", .after = "DCIM(20041231)/|"
-     "DCIM(20041231)/A(20190704).JPG" + kPhoto + "|DCIM(20041231)/N(20041231).JPG<jpeg|"
+     "DCIM(20041231)/A(20190704).JPG" + kPhoto + "|DCIM(20041231)/N(20041231).JPG<jpeg_no_exif.none|"
      "DCIM(20041231)/T(20041231).TXT", .only = "linux"},
     // Nothing to read in a text, a folder, a FIFO (which must not hold the run up), a link (the
     // photo it leads to is not its own) or a damaged JPEG.
@@ -713,6 +707,12 @@ const Row kRows[] = {
      "stampix: cannot stamp \"{d}P.JPG\": no date by taken|"
      "stampix: cannot stamp \"{d}L.JPG\": no date by taken|"
      "stampix: cannot stamp \"{d}X.JPG\": no date by taken", .code = 1, .only = "linux"},
+    // A hundred files read before the photos, with descriptors for far fewer.
+    {.title = "taken: every file read is closed again", .before = "A.JPG" + kPhoto + "|B.JPG" +
+     kPhoto, .command = "--date=taken|{d}T*|{d}A.JPG|{d}B.JPG", .out = "{d}A.JPG = A(20190704).JPG|"
+     "{d}B.JPG = B(20190704).JPG|Renamed 2 files", .after = "A(20190704).JPG" + kPhoto +
+     "|B(20190704).JPG" + kPhoto, .code = 1, .only = "linux", .setup = {"sh:cd {d} && "
+     "seq -f T%03g 100 | xargs touch && ulimit -n 30 && { ({}) 2>/dev/null; s=$?; rm T*; exit $s; }"}},
     {.title = "created: the birth time the file system keeps", .before = "A",
      .command = "-0|--date=created,taken|{d}A", .out = "{d}A|{d}A({n})", .after = "A({n})",
      .only = "linux", .setup = {"sh:{} | tr '\\0' '\\n'"}, .ordered = true},

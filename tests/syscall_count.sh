@@ -18,5 +18,12 @@ for way in pattern operand; do
   read -r s1 r1 w1 t1 < <(calls $way 200)
   read -r s2 r2 w2 t2 < <(calls $way 400)
   echo "$way, 200 entries more: $((s2 - s1)) stat, $((r2 - r1)) rename, $((w2 - w1)) write, $((t2 - t1)) in all"
-  [ $((s2 - s1)) -le 200 ] && [ $((r2 - r1)) -eq 200 ] && [ $((w2 - w1)) -le 200 ] && [ $((t2 - t1)) -le 610 ]
+  [ $((s2 - s1)) -le 200 ] && [ $((r2 - r1)) -eq 200 ] && [ $((w2 - w1)) -le 200 ] &&
+    [ $((t2 - t1)) -le 610 ] || exit 1
 done
+# A full batch of records is made durable in the journal before the first of its renames.
+mkdir "$work/batch" && (cd "$work/batch" && seq -f 'F%04g' 1 4095 | xargs touch)
+XDG_STATE_HOME=$work/batch.state strace -f -e trace=fdatasync,renameat2 -o "$work/order" \
+  "$program" "$work/batch/*" >/dev/null
+first=$(grep -m 1 -oE 'fdatasync|renameat2' "$work/order")
+echo "a batch of 4,096 records: $first first" && [ "$first" = fdatasync ]

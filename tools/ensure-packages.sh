@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whichever of the named needs is missing.
 # Needs: native (compiler, CMake, Ninja, libexif), tests (GoogleTest sources, strace, the exFAT
-# and NTFS tools for the file-system images, the tools that make photos and videos and write their
-# dates), windows
+# and NTFS tools for the file-system images), windows
 # (MinGW-w64, Wine), time-command (/usr/bin/time), bench-peers (the tools the benchmark compares
 # with), packaging (what CPack and the package check use).
 set -euo pipefail
@@ -23,11 +22,7 @@ for need in "$@"; do
       want strace has strace
       want exfat-fuse test -x /usr/sbin/mount.exfat-fuse
       want exfatprogs test -x /usr/sbin/mkfs.exfat
-      want ntfs-3g test -x /usr/bin/ntfs-3g
-      want libjpeg-turbo-progs has cjpeg
-      want libtiff-tools has ppm2tiff
-      want libheif-examples has heif-enc
-      want libimage-exiftool-perl has exiftool ;;
+      want ntfs-3g test -x /usr/bin/ntfs-3g ;;
     time-command)
       want time test -x /usr/bin/time ;;
     bench-peers)
