@@ -23,4 +23,3 @@ mkdir many && cd many && for n in $(seq 300); do echo $n >f$n; done && touch -d 
 both '*'
 for f in *; do n=${f%(20200101)} && [ "$(cat "$f")" = "${n#f}" ] || fail "$f holds $(cat "$f")"; done
 [ "$(ls | wc -l)" = 300 ] || fail "$(ls | wc -l) of 300 files left"
-echo "20 rounds for one file and 300 files at once: nothing lost"

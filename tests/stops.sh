@@ -43,14 +43,14 @@ status=0 && wait $! || status=$?
   fail "a tree stopped: exit $status, folders dated anew:" \
     "$(find "$work"/TREE* -type d -newermt 2001-01-02 | wc -l)"
 
-# A reader that stops reading: the signal breaks into the write, and the entry whose line it
-# was is named on standard error.
 # Killed outright part way, a run is undone whole: its journal holds every rename it made.
 run KILL && started "$work/KILL.out" && kill -s KILL $! && { wait $! || true; }
 "$program" --undo >/dev/null 2>&1 && [ "$(stamped KILL)" = 0 ] ||
   fail "undo after SIGKILL: $(stamped KILL) still stamped"
 
-# Opened for reading and writing, the pipe is held open by this script, which reads nothing.
+# A reader that stops reading: the signal breaks into the write, and the entry whose line it
+# was is named on standard error. Opened for reading and writing, the pipe is held open by this
+# script, which reads nothing.
 mkfifo "$work/paused" && exec 3<>"$work/paused"
 run PAUSED "$work/paused" && sleep 0.3 && kill -s TERM $!
 for _ in $(seq 100); do kill -0 $! 2>/dev/null && sleep 0.03; done
@@ -75,5 +75,3 @@ lines=$(grep -c ' = .*)\.TXT$' "$work/LIMIT.out" || true)
 [ $status = 1 ] && grep -q "File too large" "$work/LIMIT.err" &&
   [ "$(stamped LIMIT)" = $((lines + 1)) ] ||
   fail "size limit: exit $status, $lines lines, $(stamped LIMIT) stamped"
-echo "stopped by SIGINT, SIGTERM, SIGHUP, a paused and a closed reader and a size limit," \
-  "each between two entries; an ignored SIGINT stayed ignored"

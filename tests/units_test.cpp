@@ -84,7 +84,6 @@ const std::pair<Strings, Request> kArguments[] = {
       {"a"}}},
     {{"--date=taken", "--date=modified"}, {kNoPath}},
     {{"--date", "a"}, {kRefuse, {}, {}, "--date"}},
-    {{"--date="}, {kRefuse, {}, {}, "--date="}},
     {{"--date=taken,"}, {kRefuse, {}, {}, "--date=taken,"}},
     {{"--date=Taken"}, {kRefuse, {}, {}, "--date=Taken"}},
     {{"--dates=taken"}, {kRefuse, {}, {}, "--dates=taken"}},
