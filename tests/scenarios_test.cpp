@@ -354,7 +354,8 @@ const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20
 // The row's command, then "--undo", whose lines the row shows.
 const std::string kUndo = "sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} --undo";
 // Taken at 05:30 on 4 July where the offset is +09:00: the day before in New York, by UTC.
-const std::string kPhoto = "<jpeg.20190704", kMovie = "<mp4.utc1562293800";
+const std::string kPhoto = "<jpeg.20190704", kMovie = "<mp4.utc1562293800",
+                  kLate = "<mp4_movie_past_the_head.utc1562293800";
 std::string Repeat(std::string_view text, int times) {
   std::string repeated;
   while (times-- > 0) repeated += text;
@@ -509,8 +510,8 @@ const Row kRows[] = {
      .code = 1, .only = "linux", .setup = {"cwd"}, .ordered = true},
     {.title = "a pattern selects dot-names only when it starts with a dot, and folders by /",
      .before = ".bashrc|.ssh/|A/|B|C(20041231)/|D->A", .command = "{d}*/|{d}.*", .out = "{d}A = A"
-     "(20041231)|{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 3 files",
-     .after = "(20041231).bashrc|(20041231).ssh/|A(20041231)/|B|C(20041231)/|D->A", .only = "linux"},
+     "(20041231)|{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 3 files", .after =
+     "(20041231).bashrc|(20041231).ssh/|A(20041231)/|B|C(20041231)/|D->A", .only = "linux"},
     {.title = "a run leaves its own output alone", .before = "A", .command = "{d}*",
      .err = "stampix: skipped \"{d}log.txt\": this run writes its output there",
      .after = "A(20041231)|log.txt={d}A = A(20041231)\nRenamed 1 file\n", .only = "linux",
@@ -615,11 +616,10 @@ const Row kRows[] = {
     // A movie's moment is UTC, its date the local one, also where the header follows the video;
     // a header made at 0 knows no time.
     {.title = "taken: QuickTime movies by the local date of their moment", .before = "E.MP4" +
-     kMovie + "|F.MOV<mp4_movie_past_the_head.utc1562293800|Z.MP4<mp4_created_0.none", .command = "--date=taken|{d}E.MP4|"
+     kMovie + "|F.MOV" + kLate + "|Z.MP4<mp4_created_0.none", .command = "--date=taken|{d}E.MP4|"
      "{d}F.MOV|{d}Z.MP4", .out = "{d}E.MP4 = E(20190704).MP4|{d}F.MOV = F(20190704).MOV|"
      "Renamed 2 files", .err = "stampix: cannot stamp \"{d}Z.MP4\": no date by taken",
-     .after = "E(20190704).MP4" + kMovie + "|F(20190704).MOV<mp4_movie_past_the_head.utc1562293800|"
-     "Z.MP4<mp4_created_0.none",
+     .after = "E(20190704).MP4" + kMovie + "|F(20190704).MOV" + kLate + "|Z.MP4<mp4_created_0.none",
      .code = 1, .only = "linux"},
     {.title = "taken: in another zone a movie's date moves and a photo's stays",
      .before = "A.JPG" + kPhoto + "|E.MP4" + kMovie, .command = "--date=taken|{d}A.JPG|{d}E.MP4",
@@ -630,8 +630,8 @@ const Row kRows[] = {
      "|DCIM/N.JPG<jpeg_no_exif.none|DCIM/T.TXT", .command = "--date=taken,modified|-r|{d}DCIM",
      .out = "{d}DCIM/A.JPG = A(20190704).JPG|{d}DCIM/N.JPG = N(20041231).JPG|{d}DCIM/T.TXT = "
      "T(20041231).TXT|{d}DCIM = DCIM(20041231)|Renamed 4 files", .after = "DCIM(20041231)/|"
-     "DCIM(20041231)/A(20190704).JPG" + kPhoto + "|DCIM(20041231)/N(20041231).JPG<jpeg_no_exif.none|"
-     "DCIM(20041231)/T(20041231).TXT", .only = "linux"},
+     "DCIM(20041231)/A(20190704).JPG" + kPhoto + "|DCIM(20041231)/N(20041231).JPG<jpeg_no_exif."
+     "none|DCIM(20041231)/T(20041231).TXT", .only = "linux"},
     // Nothing to read in a text, a folder, a FIFO (which must not hold the run up), a link (the
     // photo it leads to is not its own) or a damaged JPEG.
     {.title = "taken: no date, named by the sources tried", .before = "A.JPG" + kPhoto + "|T|D/|"
@@ -646,8 +646,8 @@ const Row kRows[] = {
     {.title = "taken: every file read is closed again", .before = "A.JPG" + kPhoto + "|B.JPG" +
      kPhoto, .command = "--date=taken|{d}T*|{d}A.JPG|{d}B.JPG", .out = "{d}A.JPG = A(20190704).JPG|"
      "{d}B.JPG = B(20190704).JPG|Renamed 2 files", .after = "A(20190704).JPG" + kPhoto +
-     "|B(20190704).JPG" + kPhoto, .code = 1, .only = "linux", .setup = {"sh:cd {d} && "
-     "seq -f T%03g 100 | xargs touch && ulimit -n 30 && { ({}) 2>/dev/null; s=$?; rm T*; exit $s; }"}},
+     "|B(20190704).JPG" + kPhoto, .code = 1, .only = "linux", .setup = {"sh:cd {d} && seq -f "
+     "T%03g 100 | xargs touch && ulimit -n 30 && { ({}) 2>/dev/null; s=$?; rm T*; exit $s; }"}},
     {.title = "created: the birth time the file system keeps", .before = "A",
      .command = "-0|--date=created,taken|{d}A", .out = "{d}A|{d}A({n})", .after = "A({n})",
      .only = "linux", .setup = {"sh:{} | tr '\\0' '\\n'"}, .ordered = true},
