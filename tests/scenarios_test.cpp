@@ -165,11 +165,15 @@ struct ScratchFolder {
   ScratchFolder()
       : path(ScratchRoot() / ("stampix-" + std::to_string(std::random_device()())) / "F"),
         text(Native(path.string()) + kSep),
-        tools(Native(path.parent_path().string()) + kSep + "my tools" + kSep) {
+        tools(Native(path.parent_path().string()) + kSep + "my tools" + kSep),
+        state(path.parent_path() / "state") {
     fs::create_directories(path);
+    // A file-system image gives every user write access: no place for the journals.
+    if (std::getenv("STAMPIX_SCRATCH")) state = fs::temp_directory_path() / path.parent_path().filename();
   }
 
   ~ScratchFolder() {
+    if (state.parent_path() != path.parent_path()) fs::remove_all(state);
     RemoveUnix(path.parent_path());
     if (!fs::exists(path.parent_path())) return;
     for (const auto& entry : fs::recursive_directory_iterator(Whole(path.parent_path())))
@@ -181,6 +185,7 @@ struct ScratchFolder {
   fs::path path;
   std::string text;   // as the program shows it, with a separator at its end
   std::string tools;  // the folder of a row's tools beside it (Windows), likewise
+  fs::path state;     // the runs' journals (Linux)
 };
 
 // Makes the entries (see the legend at Row), then dates them, those inside a folder before the
@@ -293,8 +298,8 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
   const std::string program = STAMPIX_PROGRAM;
   // A runaway program's output stops at a few megabytes, not when memory is full.
   // The run's journal in the test's own folder.
-  std::string shell = "{}", cwd, user, line = "ulimit -f 4096 && exec env XDG_STATE_HOME=" +
-                                             Quote((scratch.path.parent_path() / "state").string());
+  std::string shell = "{}", cwd, user,
+              line = "ulimit -f 4096 && exec env XDG_STATE_HOME=" + Quote(scratch.state.string());
   for (const std::string& item : setup) {
     if (item == "cwd") cwd = "cd " + Quote(scratch.path.string()) + " && ";
     if (item == "nobody") user = " setpriv --reuid=65534 --regid=65534 --clear-groups";
@@ -351,8 +356,13 @@ struct Row {
 void PrintTo(const Row& row, std::ostream* out) { *out << row.title; }
 
 const std::string kTaken = "A.TXT=new|A(20041231).TXT=old", kOlds = "OLD/|OLD(20041231)/";
-// The row's command, then "--undo", whose lines the row shows.
-const std::string kUndo = "sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} --undo";
+// "u": "--undo" with the moment and folder of the run it names as "WHEN"; then the row's
+// command, then "u", whose lines the row shows.
+const std::string kU = "sh:export XDG_STATE_HOME={d}../state; u() { {p} --undo \"$@\" 2>{d}../e; "
+                       "s=$?; sed -E 's/of [0-9-]+ [0-9:]+ in \".*\": /of WHEN: /' {d}../e >&2; "
+                       "return $s; }; ";
+const std::string kUndo = kU + "({}) >/dev/null && u";
+const std::string kWhen = "stampix: putting back the run of WHEN: stampix ";
 // Taken at 05:30 on 4 July where the offset is +09:00: the day before in New York, by UTC.
 const std::string kPhoto = "<jpeg.20190704", kMovie = "<mp4.utc1562293800",
                   kLate = "<mp4_movie_past_the_head.utc1562293800";
@@ -574,8 +584,9 @@ const Row kRows[] = {
      .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/x\\b z",
      .command = "-r|{d}P", .out = "{d}P(20041231) = P|{d}P/A(20190704).JPG = A.JPG|"
      "{d}P/S(20100101) = S|{d}P/S/B(20090101) = B|{d}P/x\\\\b z(20041231) = x\\\\b z|"
-     "Renamed 5 files", .after = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|"
-     "P/x\\b z", .only = "linux", .setup = {"TZ=UTC0", kUndo}, .dates = true},
+     "Renamed 5 files", .err = kWhen + "-r {d}P (5 entries)", .after = "P/|P/A.JPG=a@1562241600|"
+     "P/S/@1262347200|P/S/B@1230811200|P/x\\b z", .only = "linux",
+     .setup = {"TZ=UTC0", kUndo}, .dates = true},
     {.title = "a run that cannot keep its journal renames nothing", .before = "A|state",
      .command = "{d}A", .err = "stampix: cannot keep the journal that --undo reads (Not a "
      "directory); nothing more is renamed (--no-journal runs without it)", .code = 1,
@@ -591,18 +602,18 @@ const Row kRows[] = {
     // Two runs and two undos: the latest first. What another program changed since stays so.
     {.title = "what cannot be put back is named, and the rest goes back", .before = "A|B|C|D",
      .command = "{d}A|{d}B|{d}C", .out = "{d}D(20041231) = D|{d}C(20041231) = C|Renamed 1 file",
-     .err = "stampix: cannot put back \"{d}A(20041231)\" as \"{d}A\": it was renamed or removed "
-     "since|stampix: cannot put back \"{d}B(20041231)\" as \"{d}B\": \"{d}B\" is taken",
-     .after = "A2|B|B(20041231)|C|D", .code = 1, .only = "linux",
-     .setup = {"sh:export XDG_STATE_HOME={d}../state; ({}) >/dev/null && {p} {d}D >/dev/null && "
-               "mv {d}A\\(20041231\\) {d}A2 && touch {d}B && {p} '{d}D(20041231)' >/dev/null"
-               " && { {p} --undo; {p} --undo; }"}},
+     .err = kWhen + "{d}D (1 entry)|" + kWhen + "{d}A {d}B {d}C (3 entries)|stampix: cannot put "
+     "back \"{d}B(20041231)\" as \"{d}B\": \"{d}B\" is taken|stampix: cannot put back \"{d}A"
+     "(20041231)\" as \"{d}A\": it was renamed or removed since", .after = "A2|B|B(20041231)|C|D",
+     .code = 1, .only = "linux", .setup = {kU + "({}) >/dev/null && {p} {d}D >/dev/null && "
+     "mv {d}A\\(20041231\\) {d}A2 && touch {d}B && {p} '{d}D(20041231)' >/dev/null && { u; u; }"},
+     .ordered = true},
     {.title = "an undo of /Y names what it replaced, and of a merge makes the source again",
      .before = "A.TXT=new|A(20041231).TXT=old|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
      "OLD(20041231)/S/|OLD(20041231)/K=k", .command = "/Y|{d}A.TXT|{d}OLD",
-     .out = "{d}OLD(20041231)/S/B = B|{d}OLD(20041231)/A = A|{d}A(20041231).TXT = A.TXT|"
-     "Renamed 3 files", .err = "stampix: what \"{d}A(20041231).TXT\" held before the run is gone:"
-     " /Y replaced it", .after = "A.TXT=new|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
+     .out = "{d}OLD(20041231)/S/B = {d}OLD/S/B|{d}OLD(20041231)/A = {d}OLD/A|{d}A(20041231).TXT = "
+     "A.TXT|Renamed 3 files", .err = kWhen + "/Y {d}A.TXT {d}OLD (5 entries)|stampix: what \"{d}A"
+     "(20041231).TXT\" held before the run is gone: /Y replaced it", .after = "A.TXT=new|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
      "OLD(20041231)/K=k|OLD(20041231)/S/", .code = 1, .only = "linux", .setup = {kUndo}},
     // ---- Dates by other sources ----
     // A read-only one too, and with /Y.

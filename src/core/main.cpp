@@ -62,7 +62,7 @@ int StampOperands(const Request& request, Report& report, Journal* journal) {
       LeaveFolder(run, report);
       run.time = platform::LastWriteOf(run.folder.emplace(operand.folder));
       run.renamed_before = run.tally.renamed;
-      if (run.journal) run.journal->FolderTime(operand.folder, run.time);
+      if (run.journal) run.journal->FolderTime(*run.folder, run.time);
     }
     gathered.push_back(std::move(operand));
   }
@@ -80,14 +80,12 @@ int MainRoutine(const std::vector<std::string>& command_line) {
   if (request.action == Request::Action::kRefuse) return report.NotUnderstood(request.refused);
   if (request.action == Request::Action::kNoPath) return report.NoPath();
   if (request.action == Request::Action::kUndo) return report.Finish(Undo(request, report));
+  if (request.action == Request::Action::kListRuns) return report.Finish(ListRuns(report));
   if (request.action != Request::Action::kStamp) return 0;
   // A run that may rename keeps its journal first, or renames nothing.
-  platform::Error why = 0;
-  std::unique_ptr<Journal> journal = OpenJournal(request, command_line, why);
-  if (why) {
-    report.Told({}, Outcome::kJournalLost, why);
-    return report.Finish(1);
-  }
+  bool ready = true;
+  std::unique_ptr<Journal> journal = OpenJournal(request, command_line, report, ready);
+  if (!ready) return report.Finish(1);
   return report.Finish(StampOperands(request, report, journal.get()));
 }
 

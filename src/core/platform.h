@@ -81,6 +81,8 @@ struct Entry {
   std::uint64_t size = 0;        // bytes
   std::uint64_t device = 0;      // Linux: the device and inode that tell one file from another
   std::uint64_t inode = 0;
+  std::int64_t created = 0;  // Linux: its birth (see last_write), 0 where the system keeps none
+  std::uint64_t mount = 0;   // Linux: the mount it was reached through, 0 where it is not told
 };
 
 // A folder part, opened once for every call that names an entry in it.

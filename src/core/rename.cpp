@@ -48,14 +48,16 @@ Result Previewed(const Move& m, Verdict verdict) {
   return why ? Result{Outcome::kCannotRename, why} : Result{verdict.outcome};
 }
 
-// The step the policy chose, taken; judged by whether the source is still there.
+// The step the policy chose, taken; judged by whether the source is still there. A source
+// gone after a move that failed was moved by another program, not by this run.
 Result Carry(const Move& m, Verdict verdict, platform::Error why) {
   if (verdict.step == Step::kReplace) {
     if (!platform::CanRemove(m.folder, m.new_name)) return {Outcome::kCannotReplace};
     why = platform::ReplaceEntry(m.source_folder, m.name, m.folder, m.new_name);
   }
-  if (Exists(m.source_folder, m.name)) return {Outcome::kCannotRename, why};
-  return {Outcome::kRenamed};
+  const bool left = !Exists(m.source_folder, m.name);
+  if (why) return {left ? Outcome::kGone : Outcome::kCannotRename, why};
+  return {left ? Outcome::kRenamed : Outcome::kCannotRename};
 }
 
 }  // namespace

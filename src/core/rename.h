@@ -19,6 +19,7 @@ enum class Outcome {
   kGone,              // it was no longer there when its turn came
   kNoDate,            // its date has no stamp (before the year 1, past 9999)
   kOwnOutput,         // skipped: it is where this run writes its lines
+  kHoldsJournal,      // skipped: it is this run's journal, or a folder on the way to it
   kTaken,             // skipped: the new name is taken and "/Y" is off
   kTakenMeanwhile,    // skipped: another program took the new name as it was being taken
   kSameFile,          // skipped: "/Y" would replace a file by another name of itself
@@ -45,6 +46,11 @@ enum class Outcome {
   kReplacedGone,      // "--undo": it is back, but what "/Y" replaced with it is gone
   kNoJournal,         // "--undo": no journal to undo, or it cannot be read
   kNotAJournal,       // "--undo": not a journal of this version, or undone already
+  kNotYours,          // the state folder or a journal is another user's, or others may write it
+  kStillGoing,        // "--undo": the run is still going, or being undone
+  kNotMarked,         // "--undo": what went back could not be written to the journal
+  kUndoing,           // "--undo": the run it puts back (the source names it)
+  kListed,            // "--runs": one run (the source describes it)
   kTimeNotKept,       // a folder's last write could not be put back after renaming inside it
 };
 

@@ -16,7 +16,7 @@ namespace stampix {
 
 class Report {
  public:
-  explicit Report(const Choices& choices) : choices_(choices) {}
+  explicit Report(const Choices& choices);
 
   void Usage();
   void Version();

@@ -48,7 +48,7 @@ struct Operand {
 };
 
 struct Request {
-  enum class Action { kStamp, kUsage, kVersion, kRefuse, kNoPath, kUndo };
+  enum class Action { kStamp, kUsage, kVersion, kRefuse, kNoPath, kUndo, kListRuns };
   Action action = Action::kStamp;
   Choices choices = {};
   std::vector<std::string> operands = {};  // as given

@@ -73,11 +73,10 @@ Planned Plan(const platform::Folder& folder, platform::Entry entry, bool describ
 // Tells the journal what the entry's stamp will make of it.
 void Intend(const platform::Folder& folder, const Planned& planned, Pass& pass) {
   if (!pass.journal || planned.new_name.empty()) return;
-  const std::string& path = folder.path();
   const std::string& new_name = planned.new_name;
   const bool taken = pass.choices.overwrite == OverwriteMode::kOn &&
                      platform::Attributes(folder, new_name).has_value();
-  pass.journal->Move(path, planned.entry.name, path, new_name, *planned.described, taken);
+  pass.journal->Move(folder, planned.entry.name, folder, new_name, *planned.described, taken);
 }
 
 // What was intended is written down before any of it is done; a run that cannot stops.
@@ -97,8 +96,10 @@ Outcome StampEntry(const platform::Folder& folder, const Planned& planned, bool 
   const Move unchanged{folder, name, name};
   Outcome outcome = !planned.described                          ? Outcome::kGone
                     : platform::IsOwnOutput(*planned.described) ? Outcome::kOwnOutput
-                    : planned.new_name.empty()                  ? Outcome::kNoDate
-                                                                : Outcome::kRenamed;
+                    : pass.journal && pass.journal->Holds(*planned.described)
+                        ? Outcome::kHoldsJournal
+                    : planned.new_name.empty() ? Outcome::kNoDate
+                                               : Outcome::kRenamed;
   if (outcome != Outcome::kRenamed) {
     if (outcome == Outcome::kGone) pass.report.Planned(unchanged.names);
     pass.report.Told(unchanged.names, outcome);
@@ -144,7 +145,7 @@ struct Level {
         folder(parent, planned.entry.name),
         time(platform::LastWriteOf(folder)),
         renamed_before(pass.tally.renamed) {
-    if (pass.journal) pass.journal->FolderTime(folder.path(), time);
+    if (pass.journal) pass.journal->FolderTime(folder, time);
     std::optional<std::vector<platform::Entry>> listed = FolderEntries(folder, why);
     for (platform::Entry& entry : listed ? *listed : std::vector<platform::Entry>{}) {
       if (entry.name.starts_with('.')) continue;
@@ -173,7 +174,9 @@ void Visit(std::deque<Level>& levels, Pass& pass) {
     return;
   }
   const Names names = Move(level.folder, planned.entry.name, planned.entry.name).names;
-  if (planned.described->device != level.self.described->device)
+  // A bind mount of the same file system has the same device, but a mount of its own.
+  const platform::Entry &inside = *planned.described, &top = *level.self.described;
+  if (inside.device != top.device || inside.mount != top.mount)
     return pass.report.Told(names, Outcome::kOtherFileSystem);
   if (levels.size() >= kMaxDepth) return pass.report.Told(names, Outcome::kTooDeepToWalk);
   const Level& child = levels.emplace_back(level.folder, planned, pass);

@@ -20,6 +20,7 @@ enum class Option {
   kRecursive,
   kNoJournal,
   kUndo,
+  kListRuns,
   kDates,
   kHelp,
   kVersion,
@@ -34,6 +35,7 @@ Option OptionOf(std::string_view argument) {
   if (argument == "-r" || argument == "--recursive") return Option::kRecursive;
   if (argument == "--no-journal") return Option::kNoJournal;
   if (argument == "--undo" || argument.starts_with("--undo=")) return Option::kUndo;
+  if (argument == "--runs") return Option::kListRuns;
   if (argument == "--date" || argument.starts_with("--date=")) return Option::kDates;
   if (argument == "-h" || argument == "--help" || argument == "/?") return Option::kHelp;
   if (argument == "--version") return Option::kVersion;
@@ -70,6 +72,7 @@ bool TakeOption(Option option, const std::string& argument, Request& request) {
   if (option == Option::kNoJournal) request.choices.journal = false;
   if (option == Option::kUndo) request.action = Request::Action::kUndo;
   if (option == Option::kUndo && argument.size() > 7) request.journal = argument.substr(7);
+  if (option == Option::kListRuns) request.action = Request::Action::kListRuns;
   if (option == Option::kDates) {
     if (std::optional<std::vector<DateSource>> sources = DateSources(argument))
       request.choices.dates = *sources;
@@ -80,7 +83,8 @@ bool TakeOption(Option option, const std::string& argument, Request& request) {
   if (option == Option::kVersion) request.action = Request::Action::kVersion;
   if (option == Option::kUnknown) request.action = Request::Action::kRefuse;
   if (option == Option::kUnknown) request.refused = argument;
-  return request.action == Request::Action::kStamp || request.action == Request::Action::kUndo;
+  return request.action == Request::Action::kStamp || request.action == Request::Action::kUndo ||
+         request.action == Request::Action::kListRuns;
 }
 
 }  // namespace

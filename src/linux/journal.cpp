@@ -1,34 +1,43 @@
 // The Linux program's journal: before a run renames anything, what it is about to do is written
-// to a file of its own in the user's state folder, so that "--undo" can put it back, in the
-// reverse order, entry by entry, as far as each entry is still what the run left.
+// to a file of its own in the user's state folder, so that "--undo" can put it back, entry by
+// entry, as far as each entry is still what the run left; what went back is written to the same
+// file as it goes, so that an undo cut short is taken up again where it stopped.
 //
 // The file is text, one record a line, its fields apart by blanks, each field ":" and its bytes
 // with "\" and every byte up to the blank, and DEL, written as \xHH, so that any name reads back
 // exactly:
-//   stampix-journal 1                 the version, first
-//   folder :PATH                      the run's current folder; relative paths start there
+//   stampix-journal 2                 the version, first
+//   started SECONDS                   when the run began
+//   folder :PATH                      the run's current folder
 //   argument :TEXT                    each argument of the run
-//   move :FROM :NAME :TO :NEW K DEV INO TICKS R
+//   move :FROM :NAME :TO :NEW K DEV INO SIZE TICKS BIRTH R
 //                                     the entry NAME of the folder FROM is about to become NEW in
-//                                     TO; K "d" for a folder, else "f"; its device, inode and last
-//                                     write; R "r" when the name NEW was taken ("/Y" may replace)
-//   time :FOLDER SECONDS NANOSECONDS  a folder's last write before the run renamed inside it
-//   undone                            the run was undone
+//                                     TO (whole paths, ending in "/"); K "d" for a folder, else
+//                                     "f"; its device, inode, size, last write and birth (0: not
+//                                     kept); R "r" when the name NEW was taken ("/Y" may replace)
+//   time :FOLDER SECONDS NANOSECONDS MODE
+//                                     a folder's last write before the run renamed inside it, and
+//                                     its permission bits in octal
+//   back N, lost N                    "--undo" put the Nth move (from 0) back, or found it gone
+//   undone                            every move is back, or named as lost
 #include "core/journal.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -40,7 +49,7 @@ namespace stampix {
 
 namespace {
 
-constexpr std::string_view kVersionLine = "stampix-journal 1";
+constexpr std::string_view kVersionLine = "stampix-journal 2";
 constexpr std::size_t kSyncEvery = 4096;  // records made durable at once
 constexpr std::size_t kKeepAtMost = 100;  // journals, the newest kept
 constexpr time_t kKeepDays = 30;
@@ -82,8 +91,10 @@ std::optional<std::string> Unfield(std::string_view field) {
   return text;
 }
 
+// ---- The state folder ----
+
 // $XDG_STATE_HOME/stampix, or ~/.local/state/stampix.
-std::string StateFolder() {
+std::string StatePath() {
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return std::string(state) + "/stampix";
   const char* home = std::getenv("HOME");
@@ -101,33 +112,71 @@ platform::Error MakeFolders(const std::string& path) {
   return 0;
 }
 
-std::vector<std::string> Journals(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (const struct dirent* d = readdir(dir))
-      if (std::string_view(d->d_name).ends_with(".journal")) names.emplace_back(d->d_name);
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());  // their names sort by time
-  return names;
+// The user's alone: what another user may write could be a journal planted to be undone.
+bool Private(const struct stat& st) {
+  return st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
 }
 
-// Journals past a month old, and all but the newest hundred, go.
-void Tidy(const std::string& folder) {
-  const std::vector<std::string> names = Journals(folder);
-  const time_t now = time(nullptr);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string path = folder + "/" + names[i];
+// The state folder, open, and whether it is the user's alone.
+class StateFolder {
+ public:
+  explicit StateFolder(bool make) : path_(StatePath()) {
+    if (make && (why_ = MakeFolders(path_))) return;
+    fd_ = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0) why_ = errno;
     struct stat st;
-    const bool old = stat(path.c_str(), &st) == 0 && now - st.st_mtime > kKeepDays * 86400;
-    if (old || names.size() - i > kKeepAtMost) unlink(path.c_str());
+    private_ = fd_ >= 0 && fstat(fd_, &st) == 0 && Private(st);
   }
+  ~StateFolder() {
+    if (fd_ >= 0) close(fd_);
+  }
+  StateFolder(const StateFolder&) = delete;
+  StateFolder& operator=(const StateFolder&) = delete;
+
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+  platform::Error why() const { return why_; }
+  bool is_private() const { return private_; }
+
+  // The journals' names, the latest last: their names sort by time.
+  std::vector<std::string> Journals() const {
+    std::vector<std::string> names;
+    const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir && fd >= 0) close(fd);
+    while (const struct dirent* d = dir ? readdir(dir) : nullptr)
+      if (std::string_view(d->d_name).ends_with(".journal")) names.emplace_back(d->d_name);
+    if (dir) closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+  platform::Error why_ = 0;
+  bool private_ = false;
+};
+
+// When a journal's run began, by its name (UTC, as JournalName writes it), or 0.
+time_t NamedTime(const std::string& name) {
+  struct tm utc {};
+  const char* end = strptime(name.c_str(), "%Y%m%dT%H%M%S", &utc);
+  return end ? timegm(&utc) : 0;
+}
+
+// Journals past a month old, and all but the newest hundred, go. Judged by their names: a stat
+// of each would cost every run as much as a hundred renames.
+void Tidy(const StateFolder& state) {
+  const std::vector<std::string> names = state.Journals();
+  const time_t month_ago = time(nullptr) - kKeepDays * 86400;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (NamedTime(names[i]) < month_ago || names.size() - i > kKeepAtMost)
+      unlinkat(state.fd(), names[i].c_str(), 0);
 }
 
 // A name that sorts by time: UTC to the nanosecond, then the process.
-std::string JournalName() {
-  struct timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
+std::string JournalName(const struct timespec& now) {
   struct tm utc;
   gmtime_r(&now.tv_sec, &utc);
   char name[64];
@@ -136,22 +185,41 @@ std::string JournalName() {
   return name;
 }
 
+using Identity = std::pair<dev_t, ino_t>;
+
+// The folder and every folder above it, up to the root.
+std::vector<Identity> FoldersUp(int folder) {
+  std::vector<Identity> up;
+  int fd = openat(folder, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (struct stat st; fd >= 0 && fstat(fd, &st) == 0;) {
+    if (!up.empty() && up.back() == Identity{st.st_dev, st.st_ino}) break;  // the root
+    up.emplace_back(st.st_dev, st.st_ino);
+    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = parent;
+  }
+  if (fd >= 0) close(fd);
+  return up;
+}
+
 class FileJournal : public Journal {
  public:
-  FileJournal(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  FileJournal(int fd, std::string path, std::vector<Identity> holders)
+      : fd_(fd), path_(std::move(path)), holders_(std::move(holders)) {}
 
   // A journal that holds no move is no run to undo.
   ~FileJournal() override {
     platform::Error why = 0;
     Keep(why);
     if (unsynced_) fdatasync(fd_);
-    close(fd_);
     if (!moves_) unlink(path_.c_str());
+    close(fd_);
   }
 
-  void Start(const std::vector<std::string>& arguments) {
+  void Start(time_t started, const std::vector<std::string>& arguments) {
     char* folder = getcwd(nullptr, 0);
-    pending_.append(kVersionLine).append("\nfolder ").append(Field(folder ? folder : ""));
+    pending_.append(kVersionLine).append("\nstarted ").append(std::to_string(started));
+    pending_.append("\nfolder ").append(Field(folder ? folder : ""));
     std::free(folder);
     for (const std::string& argument : arguments)
       pending_.append("\nargument ").append(Field(argument));
@@ -159,26 +227,32 @@ class FileJournal : public Journal {
   }
 
   // Appended by hand: a stream per record would cost more than the rename it records.
-  void Move(const std::string& from, std::string_view name, const std::string& to,
+  void Move(const platform::Folder& from, std::string_view name, const platform::Folder& to,
             std::string_view new_name, const platform::Entry& entry, bool taken) override {
-    pending_.append("move ").append(Field(from)).append(" ").append(Field(name)).append(" ");
-    pending_.append(Field(to)).append(" ").append(Field(new_name));
+    const std::string from_path = platform::WholePath(from), to_path = platform::WholePath(to);
+    if (from_path.empty() || to_path.empty()) lost_ = ENAMETOOLONG;  // it could not be found again
+    pending_.append("move ").append(Field(from_path)).append(" ").append(Field(name)).append(" ");
+    pending_.append(Field(to_path)).append(" ").append(Field(new_name));
     pending_.append((entry.attributes & platform::kFolder) ? " d " : " f ");
-    AppendNumber(entry.device);
-    pending_ += ' ';
-    AppendNumber(entry.inode);
-    pending_ += ' ';
+    for (std::uint64_t number : {entry.device, entry.inode, entry.size}) {
+      AppendNumber(number);
+      pending_ += ' ';
+    }
     AppendNumber(entry.last_write);
+    pending_ += ' ';
+    AppendNumber(entry.created);
     pending_.append(taken ? " r\n" : " -\n");
     ++records_;
     moves_ = true;
   }
 
-  void FolderTime(const std::string& folder, const platform::FolderTime& time) override {
+  void FolderTime(const platform::Folder& folder, const platform::FolderTime& time) override {
     if (!time.known) return;
-    pending_.append("time ").append(Field(folder)).append(" ");
+    char mode[16];
+    std::snprintf(mode, sizeof mode, " %o\n", platform::ModeOf(folder));
+    pending_.append("time ").append(Field(platform::WholePath(folder))).append(" ");
     pending_.append(std::to_string(time.seconds)).append(" ");
-    pending_.append(std::to_string(time.nanoseconds)).append("\n");
+    pending_.append(std::to_string(time.nanoseconds)).append(mode);
     ++records_;
   }
 
@@ -202,6 +276,11 @@ class FileJournal : public Journal {
     return true;
   }
 
+  bool Holds(const platform::Entry& entry) const override {
+    return std::find(holders_.begin(), holders_.end(), Identity(entry.device, entry.inode)) !=
+           holders_.end();
+  }
+
  private:
   template <typename Number>
   void AppendNumber(Number number) {
@@ -212,31 +291,116 @@ class FileJournal : public Journal {
 
   int fd_;
   std::string path_;
+  std::vector<Identity> holders_;  // the file, its folder and every folder above it
   std::string pending_;
   std::size_t records_ = 0, unsynced_ = 0;
   bool moves_ = false;
   platform::Error lost_ = 0;
 };
 
+// The run's journal file, locked for as long as the run goes, so that "--undo" leaves it
+// alone. An undo may have tidied the name away in the instant before the lock: then another.
+int CreateLocked(const StateFolder& state, const std::string& name, platform::Error& why) {
+  for (int tries = 0; tries < 2; ++tries) {
+    const int fd = openat(state.fd(), name.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return why = errno, -1;
+    struct stat st;
+    if (flock(fd, LOCK_EX) == 0 && fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+    close(fd);
+  }
+  return why = EAGAIN, -1;
+}
+
 // ---- Undo ----
 
 struct Record {
   std::string from, name, to, new_name;
   bool folder = false, replaced = false;
-  std::uint64_t device = 0, inode = 0;
+  std::uint64_t device = 0, inode = 0, size = 0;
+  std::int64_t last_write = 0, created = 0;
 };
 
-struct Time {
-  std::string folder;
+struct FolderState {
   platform::FolderTime time;
+  std::uint32_t mode = 0;
 };
 
 struct Read {
+  std::int64_t started = 0;
   std::string run_folder;
+  std::vector<std::string> arguments;
   std::vector<Record> moves;
-  std::vector<Time> times;
+  std::map<std::string, FolderState> folders;  // by whole path: the first record of each
+  std::vector<bool> settled;                   // by move: back, or named as lost
   bool undone = false;
 };
+
+// A whole path as the run writes it: from the root, ending in "/", no part empty, "." or "..":
+// one that would lead elsewhere is no journal of this program's.
+bool IsPlainFolder(std::string_view path) {
+  if (!path.starts_with('/') || !path.ends_with('/') || path.find('\0') != path.npos) return false;
+  for (std::string_view rest = path.substr(1); !rest.empty();) {
+    const std::string_view part = rest.substr(0, rest.find('/'));
+    if (part.empty() || part == "." || part == "..") return false;
+    rest.remove_prefix(part.size() + 1);
+  }
+  return true;
+}
+
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == name.npos &&
+         name.find('\0') == name.npos;
+}
+
+std::optional<Record> ParseMove(std::istringstream& words) {
+  std::string a, b, c, d, k, r;
+  Record m;
+  if (!(words >> a >> b >> c >> d >> k >> m.device >> m.inode >> m.size >> m.last_write >>
+        m.created >> r))
+    return std::nullopt;
+  auto from = Unfield(a), name = Unfield(b), to = Unfield(c), new_name = Unfield(d);
+  if (!from || !name || !to || !new_name || !IsPlainFolder(*from) || !IsPlainFolder(*to) ||
+      !IsPlainName(*name) || !IsPlainName(*new_name))
+    return std::nullopt;
+  m.from = *from, m.name = *name, m.to = *to, m.new_name = *new_name;
+  m.folder = k == "d", m.replaced = r == "r";
+  return m;
+}
+
+// One line into `read`; false when it is not a record of this version.
+bool ParseLine(const std::string& line, Read& read) {
+  std::istringstream words(line);
+  std::string kind, a;
+  words >> kind;
+  if (kind == "undone") return read.undone = true;
+  if (kind == "started") return static_cast<bool>(words >> read.started);
+  if (kind == "folder" || kind == "argument") {
+    std::optional<std::string> text = words >> a ? Unfield(a) : std::nullopt;
+    if (text && kind == "folder") read.run_folder = *text;
+    if (text && kind == "argument") read.arguments.push_back(*text);
+    return text.has_value();
+  }
+  if (kind == "move") {
+    std::optional<Record> m = ParseMove(words);
+    if (m) read.moves.push_back(std::move(*m));
+    return m.has_value();
+  }
+  if (kind == "time") {
+    FolderState state{{0, 0, true}, 0};
+    std::optional<std::string> folder = words >> a ? Unfield(a) : std::nullopt;
+    if (!folder || !IsPlainFolder(*folder) ||
+        !(words >> state.time.seconds >> state.time.nanoseconds >> std::oct >> state.mode))
+      return false;
+    read.folders.emplace(*folder, state);
+    return true;
+  }
+  std::size_t n = 0;
+  if ((kind != "back" && kind != "lost") || !(words >> n) || n >= read.moves.size()) return false;
+  read.settled.resize(read.moves.size());
+  read.settled[n] = true;
+  return true;
+}
 
 std::optional<Read> Parse(const std::string& text) {
   std::istringstream in(text);
@@ -244,182 +408,413 @@ std::optional<Read> Parse(const std::string& text) {
   if (!std::getline(in, line) || line != kVersionLine) return std::nullopt;
   Read read;
   // The last line may have been cut short by a full disk; what it would have told never began.
-  while (std::getline(in, line) && !in.eof()) {
-    std::istringstream words(line);
-    std::string kind, a, b, c, d, k, r;
-    words >> kind;
-    if (kind == "undone") {
-      read.undone = true;
-    } else if (kind == "folder" && words >> a && Unfield(a)) {
-      read.run_folder = *Unfield(a);
-    } else if (kind == "argument") {
-    } else if (kind == "move") {
-      Record m;
-      std::int64_t ticks;
-      if (!(words >> a >> b >> c >> d >> k >> m.device >> m.inode >> ticks >> r)) return {};
-      auto from = Unfield(a), name = Unfield(b), to = Unfield(c), new_name = Unfield(d);
-      if (!from || !name || !to || !new_name) return std::nullopt;
-      m = {*from, *name, *to, *new_name, k == "d", r == "r", m.device, m.inode};
-      read.moves.push_back(std::move(m));
-    } else if (kind == "time") {
-      Time t;
-      if (!(words >> a >> t.time.seconds >> t.time.nanoseconds) || !Unfield(a)) return {};
-      t.folder = *Unfield(a);
-      t.time.known = true;
-      read.times.push_back(std::move(t));
-    } else {
-      return std::nullopt;
-    }
-  }
+  while (std::getline(in, line) && !in.eof())
+    if (!ParseLine(line, read)) return std::nullopt;
+  read.settled.resize(read.moves.size());
   return read;
 }
 
-std::optional<std::string> Contents(const std::string& path, platform::Error& why) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return why = errno, std::nullopt;
+std::optional<std::string> Contents(int fd) {
   std::string text;
   char buffer[65536];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-  std::fclose(file);
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
   return text;
 }
 
-// The journal "--undo" means: the one named, or the newest not yet undone.
-std::string Chosen(const Request& request, std::optional<Read>& read, platform::Error& why) {
-  if (!request.journal.empty()) {
-    if (auto text = Contents(request.journal, why)) read = Parse(*text);
-    return request.journal;
+// A journal "--undo" has taken: open, locked against a run still writing it and against another
+// undo, and read.
+struct Taken {
+  Taken() = default;
+  Taken(const Taken&) = delete;
+  Taken& operator=(const Taken&) = delete;
+  ~Taken() {
+    if (fd >= 0) close(fd);
   }
-  const std::string folder = StateFolder();
-  std::vector<std::string> names = Journals(folder);
-  for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    const std::string path = folder + "/" + *it;
-    platform::Error ignored = 0;
-    std::optional<std::string> text = Contents(path, ignored);
-    if (!text) continue;
-    read = Parse(*text);
-    if (!read || !read->undone) return path;
-  }
-  why = ENOENT;
-  return folder;
+
+  int fd = -1;
+  std::string path;
+  std::optional<Read> read;
+};
+
+// Opens, checks and locks a journal, telling the report why it cannot be undone; the exit code,
+// or 0 when it can be read. `text` is what it holds.
+int Open(int folder, const std::string& name, const std::string& path, bool dry_run, Taken& taken,
+         std::string& text, Report& report) {
+  taken.path = path;
+  taken.fd = openat(folder, name.c_str(),
+                    (dry_run ? O_RDONLY : O_RDWR) | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st;
+  Outcome refused = Outcome::kRenamed;
+  platform::Error why = errno;
+  if (taken.fd < 0)
+    refused = Outcome::kNoJournal;
+  else if (fstat(taken.fd, &st) != 0 || !S_ISREG(st.st_mode) || !Private(st))
+    refused = Outcome::kNotYours;
+  else if (flock(taken.fd, (dry_run ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0)
+    refused = Outcome::kStillGoing;
+  else if (std::optional<std::string> read = Contents(taken.fd))
+    text = std::move(*read);
+  else
+    refused = Outcome::kNoJournal, why = errno;
+  if (refused == Outcome::kRenamed) return 0;
+  report.Told({path, {}, {}}, refused, why);
+  return 1;
 }
 
-std::string Absolute(const std::string& run_folder, const std::string& path) {
-  if (path.starts_with('/')) return path;
-  return run_folder + "/" + path;
+// A journal cut short before its first move (a run killed at once, a full disk) is no run.
+bool NoMove(const std::string& text, const std::optional<Read>& read) {
+  return text.find('\n') == text.npos || (read && read->moves.empty());
 }
+
+// The journal "--undo" means: the one named, or the latest not yet undone, passing over and
+// tidying away those that record no move. The exit code, or 0 when one was taken.
+int Choose(const Request& request, Report& report, Taken& taken) {
+  const bool dry_run = request.choices.dry_run;
+  std::string text;
+  if (!request.journal.empty()) {
+    if (int code = Open(AT_FDCWD, request.journal, request.journal, dry_run, taken, text, report))
+      return code;
+    taken.read = Parse(text);
+    if (taken.read && !taken.read->undone && !NoMove(text, taken.read)) return 0;
+    report.Told({request.journal, {}, {}}, Outcome::kNotAJournal);
+    return 1;
+  }
+  const StateFolder state(false);
+  if (state.fd() >= 0 && !state.is_private()) {
+    report.Told({state.path(), {}, {}}, Outcome::kNotYours);
+    return 1;
+  }
+  std::vector<std::string> names = state.fd() >= 0 ? state.Journals() : std::vector<std::string>{};
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    Taken& t = taken;
+    if (t.fd >= 0) close(t.fd), t.fd = -1;
+    if (int code = Open(state.fd(), *it, state.path() + "/" + *it, dry_run, t, text, report))
+      return code;
+    t.read = Parse(text);
+    if (NoMove(text, t.read)) {
+      if (!dry_run) unlinkat(state.fd(), it->c_str(), 0);
+      continue;
+    }
+    if (!t.read) {
+      report.Told({t.path, {}, {}}, Outcome::kNotAJournal);
+      return 1;
+    }
+    if (!t.read->undone) return 0;
+  }
+  report.Told({state.path(), {}, {}}, Outcome::kNoJournal, ENOENT);
+  return 1;
+}
+
+// An argument as a shell would read it back.
+std::string ShellWord(const std::string& word) {
+  const bool plain = !word.empty() && word.find_first_not_of(
+                                          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                          "0123456789_./=,:@%+-") == word.npos;
+  if (plain) return word;
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// When, where and what a run was: "2026-12-08 10:15:02 in "/home/ann": stampix -r Photos".
+std::string RunOf(const Read& read) {
+  const time_t started = static_cast<time_t>(read.started);
+  struct tm local {};
+  localtime_r(&started, &local);
+  char when[32];
+  strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+  std::string run = std::string(when) + " in \"" + read.run_folder + "\": stampix";
+  for (const std::string& argument : read.arguments) run.append(" ").append(ShellWord(argument));
+  return run;
+}
+
+std::string Entries(std::size_t n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
+
+// The same entry as the run renamed: the same kind and, where the file system keeps births, the
+// same birth, so that a new file in a reused inode is not taken for it. Where identities do not
+// survive a remount (exFAT, FUSE), the same size and last write still tell it; a folder, whose
+// date changes with what it holds, by its identity, or by its date where the run kept it.
+bool Same(const Record& m, const platform::Entry& now) {
+  if (m.folder != static_cast<bool>(now.attributes & platform::kFolder)) return false;
+  const bool identity = now.device == m.device && now.inode == m.inode;
+  const bool written = now.last_write == m.last_write;
+  if (m.created && now.created) return now.created == m.created && (identity || written);
+  if (m.folder) return identity || written;
+  return written && (identity || now.size == m.size);
+}
+
+// What an undo made of one move: put back, found back already (or merged, its entries coming
+// back one by one), gone for good, or left for a later undo.
+enum class Fate { kBack, kWasBack, kLost, kPending };
 
 // What an undo carries from entry to entry. A preview changes nothing, so the paths of what is
 // inside a folder it would have put back are still those below its stamped name.
-struct Undoing {
-  const std::string& run_folder;
-  const Choices& choices;
-  Report& report;
-  std::vector<std::pair<std::string, std::string>> previewed;  // a folder's path, and where it is
+class Undoing {
+ public:
+  Undoing(const Read& read, const Choices& choices, Report& report)
+      : read_(read), choices_(choices), report_(report) {}
 
-  std::string Now(const std::string& path) const {
-    std::string now = path;
-    for (auto it = previewed.rbegin(); it != previewed.rend(); ++it)  // the deepest first
-      if (now.starts_with(it->first)) now = it->second + now.substr(it->first.size());
-    return Absolute(run_folder, now);
+  // Puts one entry back, telling the report what became of it.
+  Fate PutBack(const Record& m);
+
+  // Every folder this undo renamed inside gets back its time from before the run; the exit code.
+  int PutTimesBack();
+
+ private:
+  std::string Now(const std::string& path) const;
+  void Touched(const Record& m) {
+    touched_.insert(m.from);
+    touched_.insert(m.to);
   }
+  // The folder at the whole path, reached part by part from the root as the run reached it, so
+  // that no path is too long; `make`: folders missing on the way are made again, as they were.
+  const platform::Folder* Reach(const std::string& path, bool make, platform::Error& why);
+
+  const Read& read_;
+  const Choices& choices_;
+  Report& report_;
+  std::vector<std::pair<std::string, std::string>> previewed_;  // a folder's path, where it is
+  std::vector<std::pair<std::string, std::unique_ptr<platform::Folder>>> reached_;
+  std::set<std::string> touched_;  // the folders something was put back into or out of
 };
 
-// Puts one entry back; the outcome, told to the report with the paths the run showed.
-Outcome PutEntryBack(const Record& m, Undoing& undoing) {
-  Report& report = undoing.report;
-  const platform::Folder to(undoing.Now(m.to));
-  const Names names{m.to + m.new_name, m.from + m.name, m.name};
-  const auto is_it = [&](const platform::Folder& folder, std::string_view name) {
-    std::optional<platform::Entry> entry = platform::Lookup(folder, name);
-    return entry && entry->device == m.device && entry->inode == m.inode;
-  };
-  if (!is_it(to, m.new_name)) {
-    // Never moved (the run stopped first), or a folder merged into another, whose entries
-    // come back one by one: nothing to say.
-    if (m.folder || is_it(platform::Folder(undoing.Now(m.from)), m.name)) return Outcome::kTaken;
-    report.Told(names, Outcome::kNotUndone);
-    return Outcome::kNotUndone;
-  }
-  const bool real = !undoing.choices.dry_run;
-  if (real) MakeFolders(undoing.Now(m.from));
-  const platform::Folder from(undoing.Now(m.from));
-  if (platform::Attributes(from, m.name)) {
-    report.Told(names, Outcome::kOldNameTaken);
-    return Outcome::kOldNameTaken;
-  }
-  if (platform::Error why = real ? platform::MoveEntry(to, m.new_name, from, m.name) : 0) {
-    report.Told(names, Outcome::kCannotRename, why);
-    return Outcome::kCannotRename;
-  }
-  if (!real && m.folder)
-    undoing.previewed.emplace_back(m.from + m.name + "/", m.to + m.new_name + "/");
-  report.Told(names, Outcome::kRenamed);
-  if (m.replaced) report.Told(names, Outcome::kReplacedGone);
-  return m.replaced ? Outcome::kReplacedGone : Outcome::kRenamed;
+std::string Undoing::Now(const std::string& path) const {
+  std::string now = path;
+  for (auto it = previewed_.rbegin(); it != previewed_.rend(); ++it)  // the deepest first
+    if (now.starts_with(it->first)) now = it->second + now.substr(it->first.size());
+  return now;
 }
 
-void MarkUndone(const std::string& path) {
-  int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (fd < 0) return;
-  if (write(fd, "undone\n", 7) == 7) fdatasync(fd);
-  close(fd);
+const platform::Folder* Undoing::Reach(const std::string& path, bool make, platform::Error& why) {
+  for (auto it = reached_.begin(); it != reached_.end(); ++it)
+    if (it->first == path) {
+      std::rotate(it, it + 1, reached_.end());
+      return reached_.back().second.get();
+    }
+  auto folder = std::make_unique<platform::Folder>("/");
+  for (std::size_t at = 1; at < path.size(); at = path.find('/', at) + 1) {
+    const std::string name = path.substr(at, path.find('/', at) - at);
+    const auto state = read_.folders.find(path.substr(0, at + name.size() + 1));
+    const std::uint32_t mode = state == read_.folders.end() ? 0700 : state->second.mode;
+    if (make && !platform::Lookup(*folder, name)) platform::MakeFolder(*folder, name, mode);
+    folder = std::make_unique<platform::Folder>(*folder, name);
+    if (!platform::Lookup(*folder, ".", &why)) return nullptr;
+  }
+  // Two kept open: an entry's folder before the undo and after it.
+  if (reached_.size() == 2) reached_.erase(reached_.begin());
+  reached_.emplace_back(path, std::move(folder));
+  return reached_.back().second.get();
 }
+
+Fate Undoing::PutBack(const Record& m) {
+  // Where it is now and where it goes; a move between folders shows where, whole.
+  const std::string now = m.to + m.new_name, was = m.from + m.name;
+  const Names names{now, was, m.from == m.to ? std::string_view(m.name) : std::string_view(was)};
+  platform::Error why = 0;
+  const platform::Folder* to = Reach(Now(m.to), false, why);
+  std::optional<platform::Entry> there = to ? platform::Lookup(*to, m.new_name) : std::nullopt;
+  if (!to) {
+    report_.Told(names, Outcome::kCannotRename, why);
+    return Fate::kPending;
+  }
+  if (!there || !Same(m, *there)) {
+    // A folder merged into another comes back entry by entry.
+    if (m.folder && m.replaced) return Touched(m), Fate::kWasBack;
+    // Back already: the run stopped before it, or an undo stopped after it.
+    const platform::Folder* from = Reach(Now(m.from), false, why);
+    std::optional<platform::Entry> home = from ? platform::Lookup(*from, m.name) : std::nullopt;
+    if (home && Same(m, *home)) return Touched(m), Fate::kWasBack;
+    report_.Told(names, Outcome::kNotUndone);
+    return Fate::kLost;
+  }
+  const bool real = !choices_.dry_run;
+  const std::string from_path = Now(m.from);
+  const platform::Folder* from = Reach(from_path, real, why);
+  if (from && platform::Attributes(*from, m.name)) {
+    report_.Told(names, Outcome::kOldNameTaken);
+    return Fate::kPending;
+  }
+  if (real && !from) {
+    report_.Told(names, Outcome::kCannotRename, why);
+    return Fate::kPending;
+  }
+  if (real && (why = platform::MoveEntry(*to, m.new_name, *from, m.name))) {
+    report_.Told(names, Outcome::kCannotRename, why);
+    return Fate::kPending;
+  }
+  if (m.folder) {
+    reached_.clear();  // paths below it have changed
+    if (!real) previewed_.emplace_back(m.from + m.name + "/", m.to + m.new_name + "/");
+  }
+  Touched(m);
+  report_.Told(names, Outcome::kRenamed);
+  if (m.replaced) report_.Told(names, Outcome::kReplacedGone);
+  return Fate::kBack;
+}
+
+int Undoing::PutTimesBack() {
+  int code = 0;
+  for (const auto& [path, state] : read_.folders) {
+    if (choices_.dry_run || !touched_.contains(path)) continue;
+    platform::Error why = 0;
+    const platform::Folder* folder = Reach(path, false, why);
+    if (!why && folder) why = platform::PutBack(*folder, state.time);
+    if (!why) continue;
+    report_.Told({path.size() > 1 ? path.substr(0, path.size() - 1) : path, {}, {}},
+                 Outcome::kTimeNotKept, why);
+    code = 1;
+  }
+  return code;
+}
+
+// The moves still to put back: the shallowest first, so that every path is true again when its
+// turn comes (a folder is renamed after what it holds, but told to the journal before it); of
+// one depth, the latest first.
+std::vector<std::size_t> Order(const Read& read) {
+  std::vector<std::size_t> order;
+  for (std::size_t i = read.moves.size(); i-- > 0;)
+    if (!read.settled[i]) order.push_back(i);
+  const auto depth = [&](std::size_t i) {
+    return std::count(read.moves[i].to.begin(), read.moves[i].to.end(), '/');
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return depth(a) < depth(b); });
+  return order;
+}
+
+// What went back, appended to the journal as it goes; a line lost to a kill is found again, as
+// each entry back already is recognised where it is.
+class Marks {
+ public:
+  Marks(int fd, bool real) : fd_(fd), real_(real) {}
+
+  void Add(std::string_view kind, std::size_t n) {
+    if (!real_) return;
+    pending_.append(kind).append(" ").append(std::to_string(n)).append("\n");
+    if (++count_ % kSyncEvery == 0) Write(false);
+  }
+
+  void Undone() {
+    if (real_) pending_.append("undone\n");
+  }
+
+  // False when they could not all be written; `why` says why.
+  bool Write(bool last, platform::Error* why = nullptr) {
+    if (!real_) return true;
+    for (std::string_view rest = pending_; !rest.empty() && !lost_;) {
+      const ssize_t n = write(fd_, rest.data(), rest.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) lost_ = n < 0 ? errno : EIO;
+      if (n > 0) rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+    pending_.clear();
+    if (last && !lost_ && fdatasync(fd_) != 0) lost_ = errno;
+    if (why) *why = lost_;
+    return !lost_;
+  }
+
+ private:
+  int fd_;
+  bool real_;
+  std::string pending_;
+  std::size_t count_ = 0;
+  platform::Error lost_ = 0;
+};
 
 }  // namespace
 
 std::unique_ptr<Journal> OpenJournal(const Request& request,
-                                     const std::vector<std::string>& arguments,
-                                     platform::Error& why) {
-  why = 0;
+                                     const std::vector<std::string>& arguments, Report& report,
+                                     bool& ready) {
+  ready = true;
   if (request.choices.dry_run || !request.choices.journal) return nullptr;
-  const std::string folder = StateFolder();
-  if ((why = MakeFolders(folder))) return nullptr;
-  Tidy(folder);
-  const std::string path = folder + "/" + JournalName();
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
-  if (fd < 0) return why = errno, nullptr;
-  auto journal = std::make_unique<FileJournal>(fd, path);
-  journal->Start(arguments);
+  const StateFolder state(true);
+  platform::Error why = state.why();
+  if (!why && !state.is_private()) {
+    report.Told({state.path(), {}, {}}, Outcome::kNotYours);
+    return ready = false, nullptr;
+  }
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  const std::string name = JournalName(now);
+  const int fd = why ? -1 : CreateLocked(state, name, why);
+  if (fd < 0) {
+    report.Told({}, Outcome::kJournalLost, why);
+    return ready = false, nullptr;
+  }
+  Tidy(state);
+  std::vector<Identity> holders = FoldersUp(state.fd());
+  if (struct stat st; fstat(fd, &st) == 0) holders.emplace_back(st.st_dev, st.st_ino);
+  auto journal = std::make_unique<FileJournal>(fd, state.path() + "/" + name, std::move(holders));
+  journal->Start(now.tv_sec, arguments);
   return journal;
 }
 
 int Undo(const Request& request, Report& report) {
-  std::optional<Read> read;
+  Taken taken;
+  if (int code = Choose(request, report, taken)) return code;
+  const Read& read = *taken.read;
+  std::size_t left = 0;
+  for (bool settled : read.settled) left += !settled;
+  report.Told({RunOf(read) + " (" + Entries(left) + ")", {}, {}}, Outcome::kUndoing);
+  const bool real = !request.choices.dry_run;
+  Undoing undoing(read, request.choices, report);
+  Marks marks(taken.fd, real);
+  std::int32_t tried = 0, back = 0;
+  int code = 0;
+  for (std::size_t i : Order(read)) {
+    if (report.ShouldStop()) break;
+    const Fate fate = undoing.PutBack(read.moves[i]);
+    const Record& m = read.moves[i];
+    if (fate != Fate::kPending) marks.Add(fate == Fate::kLost ? "lost" : "back", i), --left;
+    if (fate == Fate::kLost || fate == Fate::kPending || (m.replaced && !m.folder)) code = 1;
+    tried += fate != Fate::kWasBack;
+    back += fate == Fate::kBack;
+  }
+  code = std::max(code, undoing.PutTimesBack());
+  if (!left) marks.Undone();
   platform::Error why = 0;
-  const std::string path = Chosen(request, read, why);
-  if (why || !read || read->undone) {
-    report.Told({path, {}, {}}, why ? Outcome::kNoJournal : Outcome::kNotAJournal, why);
+  if (!marks.Write(true, &why)) {
+    report.Told({taken.path, {}, {}}, Outcome::kNotMarked, why);
+    code = 1;
+  }
+  if (tried > 1) report.Count(back);
+  return left ? 1 : code;
+}
+
+int ListRuns(Report& report) {
+  const StateFolder state(false);
+  if (state.fd() >= 0 && !state.is_private()) {
+    report.Told({state.path(), {}, {}}, Outcome::kNotYours);
     return 1;
   }
-  // A folder is renamed after what it holds, but told to the journal before: the shallowest
-  // go back first, so that every path is true again when its turn comes; of one depth, the
-  // latest first.
-  std::vector<Record> moves(read->moves.rbegin(), read->moves.rend());
-  std::stable_sort(moves.begin(), moves.end(), [](const Record& a, const Record& b) {
-    return std::count(a.to.begin(), a.to.end(), '/') < std::count(b.to.begin(), b.to.end(), '/');
-  });
-  std::int32_t found = 0, back = 0;
-  int code = 0;
-  Undoing undoing{read->run_folder, request.choices, report, {}};
-  for (const Record& move : moves) {
-    if (report.ShouldStop()) break;
-    const Outcome outcome = PutEntryBack(move, undoing);
-    if (outcome == Outcome::kTaken) continue;
-    ++found;
-    back += outcome == Outcome::kRenamed || outcome == Outcome::kReplacedGone;
-    if (outcome != Outcome::kRenamed) code = 1;
-  }
-  for (auto it = read->times.rbegin(); it != read->times.rend() && !request.choices.dry_run; ++it) {
-    const platform::Folder folder(Absolute(read->run_folder, it->folder));
-    if (platform::Error failed = platform::PutBack(folder, it->time)) {
-      report.Told({it->folder.empty() ? "." : it->folder, {}, {}}, Outcome::kTimeNotKept, failed);
-      code = 1;
+  std::vector<std::string> names = state.fd() >= 0 ? state.Journals() : std::vector<std::string>{};
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    const int fd = openat(state.fd(), it->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !Private(st)) {
+      if (fd >= 0) close(fd);
+      continue;
     }
+    const bool going = flock(fd, LOCK_SH | LOCK_NB) != 0;
+    const std::optional<std::string> text = Contents(fd);
+    close(fd);
+    const std::optional<Read> read = text ? Parse(*text) : std::nullopt;
+    if (!read || (read->moves.empty() && !going)) continue;
+    std::size_t back = 0;
+    for (bool settled : read->settled) back += settled;
+    const char* status = going          ? "still going"
+                         : read->undone ? "undone"
+                         : back         ? "partly undone"
+                                        : "not undone";
+    report.Told({RunOf(*read) + " (" + Entries(read->moves.size()) + ", " + status + ")", {}, {}},
+                Outcome::kListed);
   }
-  if (!request.choices.dry_run) MarkUndone(path);
-  if (found > 1) report.Count(back);
-  return code;
+  return 0;
 }
 
 }  // namespace stampix

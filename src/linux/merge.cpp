@@ -9,6 +9,7 @@
 
 #include "core/entries.h"
 #include "core/journal.h"
+#include "core/stamp.h"
 #include "linux/platform_linux.h"
 
 namespace stampix {
@@ -23,13 +24,19 @@ constexpr std::size_t kMaxDepth = 200;
 struct Level {
   Level(const platform::Folder& from_parent, std::string_view from_name,
         const platform::Folder& to_parent, std::string_view to_name, Journal* journal)
-      : name(from_name), from(from_parent, from_name), to(to_parent, to_name) {
+      : name(from_name),
+        from(from_parent, from_name),
+        to(to_parent, to_name),
+        to_time(platform::LastWriteOf(to)) {
     if (auto listed = FolderEntries(from, why)) entries = std::move(*listed);
     if (!listed_ok()) left = 1;
     if (!journal || !listed_ok()) return;
+    // The source as it was, to make it again; the destination's date, to give it back.
+    journal->FolderTime(from, platform::LastWriteOf(from));
+    journal->FolderTime(to, to_time);
     for (const platform::Entry& entry : entries)
       if (std::optional<platform::Entry> described = platform::Lookup(from, entry.name))
-        journal->Move(from.path(), entry.name, to.path(), entry.name, *described,
+        journal->Move(from, entry.name, to, entry.name, *described,
                       platform::Attributes(to, entry.name).has_value());
     if (journal->Keep(why)) return;
     left = entries.size();
@@ -40,7 +47,8 @@ struct Level {
 
   std::string name;  // in the parent's source folder
   platform::Folder from, to;
-  platform::Error why = 0;  // why the source folder could not be listed
+  platform::FolderTime to_time;  // the destination's last write before the merge came in
+  platform::Error why = 0;       // why the source folder could not be listed
   std::vector<platform::Entry> entries;
   std::size_t next = 0;  // the entry to merge next
   std::size_t left = 0;  // entries that stay in the source (an unlisted folder keeps all)
@@ -78,9 +86,15 @@ void Descend(std::deque<Level>& levels, std::string_view name, Report& report, J
     report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kCannotRename, child.why);
 }
 
+// A destination folder merged into keeps its own date, as any folder renamed inside does.
+void Done(const Level& level, const Choices& choices, Report& report) {
+  KeepTime(level.to, level.to_time, !choices.dry_run, report);
+}
+
 // Back from a sub-folder: it goes from the source when nothing stayed in it.
-void Ascend(std::deque<Level>& levels, const Choices& choices) {
+void Ascend(std::deque<Level>& levels, const Choices& choices, Report& report) {
   const Level& child = levels.back();
+  Done(child, choices, report);
   Level& parent = levels[levels.size() - 2];
   const bool gone =
       child.left == 0 && (choices.dry_run || platform::RemoveFolder(parent.from, child.name) == 0);
@@ -95,7 +109,7 @@ bool Walk(std::deque<Level>& levels, const Choices& choices, std::vector<Names>&
   while (levels.size() > 1 || levels.back().next < levels.back().entries.size()) {
     Level& level = levels.back();
     if (level.next == level.entries.size()) {
-      Ascend(levels, choices);
+      Ascend(levels, choices, report);
       continue;
     }
     if (platform::StopSignal()) return false;
@@ -116,6 +130,7 @@ Result MergeFolder(const Move& m, const Choices& choices, Report& report, Journa
   levels.emplace_back(m.source_folder, m.name, m.folder, m.new_name, journal);
   if (!levels.back().listed_ok()) report.Told(m.names, Outcome::kCannotRename, levels.back().why);
   const bool whole = Walk(levels, choices, moved, report, journal) && !levels.back().left;
+  Done(levels.back(), choices, report);
   platform::Error why = whole && !choices.dry_run ? platform::RemoveFolder(m.folder, m.name) : 0;
   if (whole && !why) return {Outcome::kRenamed};
   for (const Names& names : moved) report.Told(names, Outcome::kMoved);

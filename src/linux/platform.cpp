@@ -8,6 +8,7 @@
 #include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
 #include <uchar.h>
 #include <unistd.h>
@@ -37,6 +38,7 @@ bool CanName(std::string_view) { return true; }
 struct Folder::State {
   int handle = -1;
   Error error = 0;
+  mutable std::string whole;  // from the root, once asked for or given by the parent
 };
 
 const Folder::State& StateOf(const Folder& folder) { return *folder.state_; }
@@ -55,13 +57,17 @@ std::int64_t FileTime(const struct timespec& t) {
   return (seconds + kEpochGap) * kTicksPerSecond + t.tv_nsec / 100;
 }
 
-std::uint32_t AttributesOf(const struct stat& st, std::string_view name) {
+std::uint32_t AttributesOf(mode_t mode, std::string_view name) {
   std::uint32_t bits = 0;
-  if (S_ISDIR(st.st_mode)) bits |= kFolder;
-  if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) bits |= kSystem;
-  if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) bits |= kReadOnly;
+  if (S_ISDIR(mode)) bits |= kFolder;
+  if (!S_ISDIR(mode) && !S_ISREG(mode) && !S_ISLNK(mode)) bits |= kSystem;
+  if (!S_ISLNK(mode) && !(mode & S_IWUSR)) bits |= kReadOnly;
   if (name.starts_with('.')) bits |= kHidden;
   return bits;
+}
+
+std::int64_t FileTime(const struct statx_timestamp& t) {
+  return FileTime(timespec{static_cast<time_t>(t.tv_sec), t.tv_nsec});
 }
 
 // The call's error, or the reason a folder could not be opened, which is the truer one.
@@ -167,7 +173,13 @@ void AskToStop(int signal) { stop_signal = signal; }
 // write that a paused reader holds up; a signal the caller chose to ignore (nohup) stays
 // ignored. A closed pipe, or a file grown past its limit, makes the write fail, so that the run
 // learns its record can no longer be written.
+//
+// A standard stream the caller closed is opened on /dev/null before anything else, so that no file
+// the run opens takes its number; standard output read-only, so that writing the record fails.
 void SetUpProcess() {
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+      open("/dev/null", (fd == STDERR_FILENO ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
   struct sigaction ask {};
   ask.sa_handler = AskToStop;
   sigemptyset(&ask.sa_mask);
@@ -202,6 +214,9 @@ Error WriteAll(int fd, std::string_view bytes) {
 
 Error WriteOutput(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); }
 
+// Writing nothing tells a stream that cannot be written to without touching a pipe or file.
+Error OutputError() { return write(STDOUT_FILENO, "", 0) < 0 ? errno : 0; }
+
 void WriteError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes); }
 
 std::string ErrorText(Error error) { return strerror(error); }
@@ -221,6 +236,32 @@ Folder::Folder(const Folder& parent, std::string_view name)
   state_->handle = openat(Handle(parent), std::string(name).c_str(),
                           O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (state_->handle < 0) state_->error = Failed(parent);
+  // Beyond the length /proc can show, a deep folder's path is known only from its parent's.
+  if (!parent.state_->whole.empty()) state_->whole = parent.state_->whole + std::string(name) + "/";
+}
+
+std::string WholePath(const Folder& folder) {
+  const Folder::State& state = StateOf(folder);
+  if (!state.whole.empty() || state.handle < 0) return state.whole;
+  char path[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(state.handle);
+  const ssize_t n = readlink(link.c_str(), path, sizeof path);
+  if (n <= 0 || n == sizeof path || path[0] != '/') return {};
+  state.whole.assign(path, static_cast<std::size_t>(n));
+  if (state.whole != "/") state.whole += '/';
+  return state.whole;
+}
+
+std::uint32_t ModeOf(const Folder& folder) {
+  struct stat st;
+  return fstat(Handle(folder), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// mkdir leaves out what the umask takes away; the mode is then set as it was.
+Error MakeFolder(const Folder& folder, std::string_view name, std::uint32_t mode) {
+  const std::string made(name);
+  if (mkdirat(Handle(folder), made.c_str(), 0700) != 0) return Failed(folder);
+  return fchmodat(Handle(folder), made.c_str(), mode & 07777, 0) ? errno : 0;
 }
 
 Folder::~Folder() {
@@ -254,25 +295,29 @@ std::optional<Entry> FolderSearch::Next() {
 
 Error FolderSearch::error() const { return state_->error; }
 
+// One call tells the birth and the mount as well, where the file system keeps them.
 std::optional<Entry> Lookup(const Folder& folder, std::string_view name, Error* why) {
-  struct stat st;
-  if (!Stat(folder, name, st, AT_SYMLINK_NOFOLLOW)) {
+  struct statx st;
+  constexpr unsigned kAsked = STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID;
+  if (statx(Handle(folder), std::string(name).c_str(), AT_SYMLINK_NOFOLLOW, kAsked, &st) != 0) {
     if (why) *why = Failed(folder);
     return std::nullopt;
   }
   return Entry{std::string(name),
                true,
-               AttributesOf(st, name),
-               FileTime(st.st_mtim),
-               static_cast<std::uint64_t>(st.st_size),
-               st.st_dev,
-               st.st_ino};
+               AttributesOf(st.stx_mode, name),
+               FileTime(st.stx_mtime),
+               st.stx_size,
+               makedev(st.stx_dev_major, st.stx_dev_minor),
+               st.stx_ino,
+               (st.stx_mask & STATX_BTIME) ? FileTime(st.stx_btime) : 0,
+               (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0};
 }
 
 std::optional<std::uint32_t> Attributes(const Folder& folder, std::string_view name) {
   struct stat st;
   if (!Stat(folder, name, st, AT_SYMLINK_NOFOLLOW)) return std::nullopt;
-  return AttributesOf(st, name);
+  return AttributesOf(st.st_mode, name);
 }
 
 bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
@@ -405,7 +450,7 @@ std::string TakenDate(const Folder& folder, const Entry& entry, LocalDates& date
     found = taken::Read(source);
   }
   close(fd);
-  return found.utc ? dates.Of(FileTime({static_cast<time_t>(*found.utc), 0})) : found.date;
+  return found.utc ? dates.Of(FileTime(timespec{static_cast<time_t>(*found.utc), 0})) : found.date;
 }
 
 std::optional<std::int64_t> CreatedTime(const Folder& folder, const Entry& entry) {
@@ -413,7 +458,7 @@ std::optional<std::int64_t> CreatedTime(const Folder& folder, const Entry& entry
   if (statx(Handle(folder), entry.name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &st) != 0 ||
       !(st.stx_mask & STATX_BTIME))
     return std::nullopt;
-  return FileTime({static_cast<time_t>(st.stx_btime.tv_sec), st.stx_btime.tv_nsec});
+  return FileTime(st.stx_btime);
 }
 
 struct LocalDates::State {};

@@ -2,6 +2,7 @@
 // What only the Linux build has: its folder merge's removal of emptied folders, the second
 // output stream, the system's reason for an error, and the stop that a signal asks for. Only
 // Linux code includes this header.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,8 +10,21 @@
 
 namespace platform {
 
+// The folder's path from the root, ending with "/", with no link, "." or ".." in it: where it
+// was when it was opened. Empty when the system cannot tell.
+std::string WholePath(const Folder& folder);
+
+// The folder's permission bits.
+std::uint32_t ModeOf(const Folder& folder);
+
+// Makes the folder `name` with the permission bits `mode`, exactly.
+Error MakeFolder(const Folder& folder, std::string_view name, std::uint32_t mode);
+
 // Removes the folder `name` if it is empty.
 Error RemoveFolder(const Folder& folder, std::string_view name);
+
+// Why standard output cannot be written to (it was closed), or 0.
+Error OutputError();
 
 // Writes the bytes to standard error with one call; a failure is ignored.
 void WriteError(std::string_view bytes);

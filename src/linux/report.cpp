@@ -178,6 +178,30 @@ std::string ReplacedGone(std::string_view name) {
   return Say({"what ", Quoted(name), " held before the run is gone: /Y replaced it"});
 }
 
+std::string HoldsJournal(std::string_view source) {
+  return Say({"skipped ", Quoted(source), ": it holds the journal of this run"});
+}
+
+std::string NotYours(std::string_view path) {
+  return Say({"refusing ", Quoted(path), ": it is another user's, or others may write to it"});
+}
+
+std::string StillGoing(std::string_view journal) {
+  return Say({"cannot undo ", Quoted(journal), ": its run is still going, or being undone"});
+}
+
+std::string NotMarked(std::string_view journal, std::string_view reason) {
+  return Say({"cannot write what was put back to ", Quoted(journal), ": ", reason});
+}
+
+std::string Undoing(std::string_view run, bool dry_run) {
+  return Say({dry_run ? "would put back the run of " : "putting back the run of ", run});
+}
+
+std::string NotRead(std::string_view folder, std::string_view reason) {
+  return Say({"cannot read ", Quoted(folder), " (", reason, "); what it holds is left as it is"});
+}
+
 std::string CannotUndo(std::string_view journal, std::string_view reason) {
   return Say({"cannot undo ", Quoted(journal), ": ", reason});
 }
@@ -294,7 +318,13 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why,
     case Outcome::kTooDeepToWalk:
       return text::CannotStamp(n.source, "folders nested too deep");
     case Outcome::kNotListed:
-      return text::CannotStamp(n.source, Reason(why));
+      return text::NotRead(n.source, Reason(why));
+    case Outcome::kNotYours:
+      return text::NotYours(n.source);
+    case Outcome::kStillGoing:
+      return text::StillGoing(n.source);
+    case Outcome::kNotMarked:
+      return text::NotMarked(n.source, Reason(why));
     case Outcome::kJournalLost:
       return text::JournalLost(Reason(why));
     case Outcome::kNotUndone:
@@ -327,6 +357,9 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why,
 }
 
 }  // namespace
+
+// A standard output closed by the caller cannot take the record: nothing may change.
+Report::Report(const Choices& choices) : choices_(choices), output_lost_(platform::OutputError()) {}
 
 void Report::Usage() { PrintLines(text::LinuxUsage()); }
 
@@ -366,8 +399,13 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
     if (!choices_.null_record) return Record(msg::Announce(Shown(given.source), Shown(to)));
     return Record(msg::Join({given.source, {"", 1}, given.destination, {"", 1}}), false);
   }
+  if (outcome == Outcome::kListed) return Record(Shown(given.source));
   const Names names{Shown(given.source), Shown(given.destination), {}};
-  if (outcome == Outcome::kSameFile) {
+  if (outcome == Outcome::kUndoing) {
+    PrintError(text::Undoing(names.source, choices_.dry_run));
+  } else if (outcome == Outcome::kHoldsJournal) {
+    PrintError(text::HoldsJournal(names.source));
+  } else if (outcome == Outcome::kSameFile) {
     PrintError(text::SkippedSameFile(names.source, names.destination));
   } else if (outcome == Outcome::kTakenMeanwhile) {
     PrintError(text::SkippedMeanwhile(names.source, names.destination));
@@ -401,8 +439,9 @@ void Report::Record(std::string_view line, bool line_end) {
 bool Report::ShouldStop() const { return output_lost_ || platform::StopSignal() != 0; }
 
 int Report::Finish(int code) {
-  // The entry whose line a signal broke into was changed all the same.
-  if (output_lost_ && !unwritten_.empty()) PrintError(text::NotRecorded(Shown(unwritten_)));
+  // The entry whose line a signal broke into was changed all the same; in a preview, nothing was.
+  if (output_lost_ && !unwritten_.empty() && !choices_.dry_run)
+    PrintError(text::NotRecorded(Shown(unwritten_)));
   if (int signal = platform::StopSignal()) {
     PrintError(text::Interrupted());
     return 128 + signal;

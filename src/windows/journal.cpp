@@ -3,12 +3,14 @@
 
 namespace stampix {
 
-std::unique_ptr<Journal> OpenJournal(const Request&, const std::vector<std::string>&,
-                                     platform::Error& why) {
-  why = 0;
+std::unique_ptr<Journal> OpenJournal(const Request&, const std::vector<std::string>&, Report&,
+                                     bool& ready) {
+  ready = true;
   return nullptr;
 }
 
 int Undo(const Request&, Report&) { return 1; }
+
+int ListRuns(Report&) { return 1; }
 
 }  // namespace stampix

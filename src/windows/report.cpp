@@ -160,6 +160,8 @@ std::string Line(const Names& n, Outcome outcome) {
 
 }  // namespace
 
+Report::Report(const Choices& choices) : choices_(choices) {}
+
 void Report::Usage() {
   PrintLine(msg::VersionLine());
   PrintLines(text::WindowsUsage());
