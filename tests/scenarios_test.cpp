@@ -567,12 +567,14 @@ const Row kRows[] = {
      "P(20041231)/S(20100101)/B(20090101)@1230811200|P(20041231)/T(20010101)/|"
      "P(20041231)/T(20010101)/C(20010101)@978350400", .only = "linux", .setup = {"TZ=UTC0"},
      .dates = true},
-    {.title = "-r does not go into another file system", .before = "P/|P/M/|P/A",
+    // Nor into a folder of the same file system mounted again inside the tree.
+    {.title = "-r does not go into another file system", .before = "P/|P/M/|P/B/|P/A|X/|X/Y",
      .command = "-r|{d}P", .out = "{d}P/A = A(20041231)|{d}P = P(20041231)|Renamed 2 files",
-     .err = "stampix: not going into \"{d}P/M\": another file system is mounted there",
-     .after = "P(20041231)/|P(20041231)/A(20041231)|P(20041231)/M/", .only = "linux",
-     .setup = {"sh:mount -t tmpfs none {d}P/M && { ({}); s=$?; umount '{d}P(20041231)/M'; "
-               "exit $s; }"}},
+     .err = "stampix: not going into \"{d}P/M\": another file system is mounted there|stampix: not"
+     " going into \"{d}P/B\": another file system is mounted there", .after = "P(20041231)/|"
+     "P(20041231)/A(20041231)|P(20041231)/B/|P(20041231)/M/|X/|X/Y", .only = "linux",
+     .setup = {"sh:mount -t tmpfs none {d}P/M && mount --bind {d}X {d}P/B && { ({}); s=$?; "
+               "umount '{d}P(20041231)/M' '{d}P(20041231)/B'; exit $s; }"}},
     // Entries first, then their folder: it keeps the date it had, not the day of the renames.
     {.title = "a folder's date is put back after renaming inside it", .before = "D/@978350400|D/A",
      .command = "{d}D/A|{d}D|{d}D(20010101)/*", .out = "{d}D/A = A(20041231)|{d}D = D(20010101)|"
@@ -592,13 +594,39 @@ const Row kRows[] = {
      "directory); nothing more is renamed (--no-journal runs without it)", .code = 1,
      .only = "linux", .setup = {"XDG_STATE_HOME={d}state"}},
     // Another version's journal, or one with a field damaged by hand, and no journal at all.
+    // Another version's journal, a name that would lead out of its folder, and one that is read:
+    // a folder its moves did not go through keeps its date. Then no journal at all.
     {.title = "a journal that cannot be read is refused whole", .before = "J=stampix-journal 9\n"
-     "move : :A : :A(20041231) f 1 2 3 -\n|K=stampix-journal 1\nmove : :A\\y41 : :B f 1 2 3 -\n",
-     .command = "--undo={d}J", .err = "stampix: cannot undo \"{d}J\": not a journal of this "
-     "version, or undone already|stampix: cannot undo \"{d}K\": not a journal of this version, or"
-     " undone already|stampix: cannot undo \"{d}state/stampix\": no run there left to undo",
-     .code = 1, .only = "linux", .setup = {"sh:export XDG_STATE_HOME={d}state; { ({}); "
-     "{p} --undo={d}K; {p} --undo; }"}, .ordered = true},
+     "|K=stampix-journal 2\nmove :{d} :../GOT :{d} :A f 1 2 0 1 0 -\n|L=stampix-journal 2\nstarted"
+     " 0\nfolder :/\nmove :{d} :A :{d} :A(20041231) f 1 2 0 127489680000000000 0 -\ntime :{d}X/ 0 "
+     "0 755\n|A(20041231)|X/@978350400", .command = "--undo={d}J", .out = "{d}A(20041231) = A",
+     .err = "stampix: cannot undo \"{d}J\": not a journal of this version, or undone already|"
+     "stampix: cannot undo \"{d}K\": not a journal of this version, or undone already|stampix: "
+     "putting back the run of 1969-12-31 19:00:00 in \"/\": stampix (1 entry)|stampix: cannot "
+     "undo \"{d}state/stampix\": no run there left to undo", .after = "A|J=stampix-journal 9\n|K="
+     "stampix-journal 2\nmove :{d} :../GOT :{d} :A f 1 2 0 1 0 -\n|L=stampix-journal 2\nstarted 0"
+     "\nfolder :/\nmove :{d} :A :{d} :A(20041231) f 1 2 0 127489680000000000 0 -\ntime :{d}X/ 0 0"
+     " 755\nback 0\nundone\n|X/@978350400", .code = 1, .only = "linux", .setup = {"sh:export "
+     "XDG_STATE_HOME={d}state; { ({}); {p} --undo={d}K; {p} --undo={d}L; {p} --undo; s=$?; "
+     "touch -d @1104494400 {d}L; exit $s; }"},
+     .ordered = true, .dates = true},
+    // A journal another user could have written is never undone, nor a run kept where they may.
+    {.title = "only the user's own journals are read", .before = "$S/|$S/stampix/|T/|T/stampix/|"
+     "+T/stampix/1.journal=stampix-journal 2\n|A", .command = "{d}A", .err = "stampix: refusing "
+     "\"{d}S/stampix\": it is another user's, or others may write to it|stampix: refusing \"{d}S/"
+     "stampix\": it is another user's, or others may write to it|stampix: refusing \"{d}T/stampix/"
+     "1.journal\": it is another user's, or others may write to it", .code = 1, .only = "linux",
+     .setup = {"XDG_STATE_HOME={d}S", "sh:{ ({}); XDG_STATE_HOME={d}S {p} --undo; "
+               "XDG_STATE_HOME={d}T {p} --undo; }"},
+     .ordered = true},
+    {.title = "a closed standard output renames nothing", .before = "A", .command = "{d}A",
+     .err = "stampix: cannot write the list of renamed entries (Bad file descriptor); stopped",
+     .code = 1, .only = "linux", .setup = {"sh:{ (exec >&-; {}); }"}},
+    // When, where and what each run was, the latest first.
+    {.title = "the runs are listed, the latest first", .before = "A|B", .command = "{d}A",
+     .out = "WHEN: stampix {d}B (1 entry, undone)|WHEN: stampix {d}A (1 entry, not undone)",
+     .after = "A(20041231)|B", .only = "linux", .setup = {kU + "({}) && {p} {d}B && u 2>/dev/null"
+     " >&2 && {p} --runs | sed -E 's/^[0-9-]+ [0-9:]+ in \".*\": /WHEN: /'"}},
     // Two runs and two undos: the latest first. What another program changed since stays so.
     {.title = "what cannot be put back is named, and the rest goes back", .before = "A|B|C|D",
      .command = "{d}A|{d}B|{d}C", .out = "{d}D(20041231) = D|{d}C(20041231) = C|Renamed 1 file",

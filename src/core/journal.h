@@ -31,9 +31,11 @@ class Journal {
   // run must then change nothing more. `why` gets the system's reason.
   virtual bool Keep(platform::Error& why) = 0;
 
-  // True when the entry is the journal's file or a folder on the way to it: renamed, it would
-  // take the way back with it.
-  virtual bool Holds(const platform::Entry& entry) const = 0;
+  // Where the entry stands to the journal: apart from it, a folder on the way to it (renamed, it
+  // would take the way back with it), or the journal's own folder or file, which holds nothing
+  // of the user's to stamp.
+  enum class Place { kApart, kAbove, kOwn };
+  virtual Place PlaceOf(const platform::Entry& entry) const = 0;
 };
 
 // The run's journal, or nothing when it keeps none (a preview, "--no-journal", Windows). `ready`

@@ -88,6 +88,10 @@ bool Kept(Pass& pass) {
   return false;
 }
 
+bool HoldsJournal(const platform::Entry& entry, const Pass& pass) {
+  return pass.journal && pass.journal->PlaceOf(entry) != Journal::Place::kApart;
+}
+
 // What the pass makes of one planned entry that holds no stamp: the outcome, told to the report.
 // `folder_itself`: the operand named it as a folder ("DIR/").
 Outcome StampEntry(const platform::Folder& folder, const Planned& planned, bool folder_itself,
@@ -96,10 +100,9 @@ Outcome StampEntry(const platform::Folder& folder, const Planned& planned, bool 
   const Move unchanged{folder, name, name};
   Outcome outcome = !planned.described                          ? Outcome::kGone
                     : platform::IsOwnOutput(*planned.described) ? Outcome::kOwnOutput
-                    : pass.journal && pass.journal->Holds(*planned.described)
-                        ? Outcome::kHoldsJournal
-                    : planned.new_name.empty() ? Outcome::kNoDate
-                                               : Outcome::kRenamed;
+                    : HoldsJournal(*planned.described, pass)    ? Outcome::kHoldsJournal
+                    : planned.new_name.empty()                  ? Outcome::kNoDate
+                                                                : Outcome::kRenamed;
   if (outcome != Outcome::kRenamed) {
     if (outcome == Outcome::kGone) pass.report.Planned(unchanged.names);
     pass.report.Told(unchanged.names, outcome);
@@ -178,6 +181,8 @@ void Visit(std::deque<Level>& levels, Pass& pass) {
   const platform::Entry &inside = *planned.described, &top = *level.self.described;
   if (inside.device != top.device || inside.mount != top.mount)
     return pass.report.Told(names, Outcome::kOtherFileSystem);
+  if (pass.journal && pass.journal->PlaceOf(inside) == Journal::Place::kOwn)
+    return pass.report.Told(names, Outcome::kHoldsJournal);
   if (levels.size() >= kMaxDepth) return pass.report.Told(names, Outcome::kTooDeepToWalk);
   const Level& child = levels.emplace_back(level.folder, planned, pass);
   if (child.why) pass.report.Told(names, Outcome::kNotListed, child.why);

@@ -276,9 +276,12 @@ class FileJournal : public Journal {
     return true;
   }
 
-  bool Holds(const platform::Entry& entry) const override {
-    return std::find(holders_.begin(), holders_.end(), Identity(entry.device, entry.inode)) !=
-           holders_.end();
+  Place PlaceOf(const platform::Entry& entry) const override {
+    const auto at =
+        std::find(holders_.begin(), holders_.end(), Identity(entry.device, entry.inode));
+    return at == holders_.end()        ? Place::kApart
+           : at < holders_.begin() + 2 ? Place::kOwn
+                                       : Place::kAbove;
   }
 
  private:
@@ -291,7 +294,7 @@ class FileJournal : public Journal {
 
   int fd_;
   std::string path_;
-  std::vector<Identity> holders_;  // the file, its folder and every folder above it
+  std::vector<Identity> holders_;  // the file, its folder and every folder above it, in turn
   std::string pending_;
   std::size_t records_ = 0, unsynced_ = 0;
   bool moves_ = false;
@@ -747,8 +750,9 @@ std::unique_ptr<Journal> OpenJournal(const Request& request,
     return ready = false, nullptr;
   }
   Tidy(state);
-  std::vector<Identity> holders = FoldersUp(state.fd());
+  std::vector<Identity> holders;
   if (struct stat st; fstat(fd, &st) == 0) holders.emplace_back(st.st_dev, st.st_ino);
+  for (const Identity& folder : FoldersUp(state.fd())) holders.push_back(folder);
   auto journal = std::make_unique<FileJournal>(fd, state.path() + "/" + name, std::move(holders));
   journal->Start(now.tv_sec, arguments);
   return journal;
