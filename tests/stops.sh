@@ -15,7 +15,14 @@ run() {  # run NAME [OUTPUT [OPTION]]: in the background, over a folder of its o
   "$program" ${3:-} "$work/$1/*" >"${2:-$work/$1.out}" 2>"$work/$1.err" &
 }
 stamped() { find "$work/$1" -name '*(*' | wc -l; }
-started() { until [ -s "$1" ] || ! kill -0 $! 2>/dev/null; do sleep 0.005; done; }
+# Waits, for 60 s at the most, until the condition holds.
+await() {
+  for _ in $(seq 6000); do "$@" && return; sleep 0.01; done
+  fail "waited in vain for: $*"
+}
+started() { await eval "[ -s '$1' ] || ! kill -0 $! 2>/dev/null"; }
+# Process $1 blocked writing to its standard output.
+blocked() { read -r call fd _ <"/proc/$1/syscall" && [ "$call" = 1 ] && [ "$fd" = 0x1 ]; }
 
 # Without job control a background job ignores SIGINT, and so does the run.
 run IGNORED && started "$work/IGNORED.out" && kill -s INT $! && status=0 && wait $! || status=$?
@@ -52,12 +59,10 @@ run KILL && started "$work/KILL.out" && kill -s KILL $! && { wait $! || true; }
 # was is named on standard error. Opened for reading and writing, the pipe is held open by this
 # script, which reads nothing.
 mkfifo "$work/paused" && exec 3<>"$work/paused"
-run PAUSED "$work/paused" && sleep 0.3 && kill -s TERM $!
-for _ in $(seq 100); do kill -0 $! 2>/dev/null && sleep 0.03; done
-kill -s KILL $! 2>/dev/null || true  # a write that the signal did not break into
+run PAUSED "$work/paused" && await blocked $! && kill -s TERM $!
 status=0 && wait $! || status=$?
-timeout 0.5 cat <&3 >"$work/PAUSED.out" || true
-exec 3>&-
+# What the pipe holds, read to its end once this script's own end of it is closed.
+exec 4<"$work/paused" 3>&- && cat <&4 >"$work/PAUSED.out" && exec 4<&-
 lines=$(grep -c ' = ' "$work/PAUSED.out")
 [ $status = 143 ] && grep -q "not in the list: .* = " "$work/PAUSED.err" &&
   [ "$(stamped PAUSED)" = $((lines + 1)) ] ||
@@ -68,6 +73,11 @@ mkfifo "$work/reader" && (head -n 1 <"$work/reader" >/dev/null &)
 run PIPE "$work/reader" && status=0 && wait $! || status=$?
 [ $status = 1 ] && [ "$(stamped PIPE)" -lt $files ] && grep -q "cannot write" "$work/PIPE.err" ||
   fail "closed pipe: exit $status, $(stamped PIPE) stamped, $(cat "$work/PIPE.err")"
+# A preview changes nothing, so no line it could not write names a change.
+mkfifo "$work/previewed" && (head -n 1 <"$work/previewed" >/dev/null &)
+run PREVIEW "$work/previewed" -n && status=0 && wait $! || status=$?
+[ $status = 1 ] && ! grep -q "was made" "$work/PREVIEW.err" ||
+  fail "a preview's closed pipe: exit $status, $(cat "$work/PREVIEW.err")"
 
 # A file past its size limit: the run stops, with the reason, rather than being killed.
 (ulimit -f 8 && run LIMIT "$work/LIMIT.out" --no-journal && wait $!) && status=0 || status=$?
