@@ -30,11 +30,11 @@ constexpr std::uint32_t Tag(const char (&four)[5]) {
          std::uint32_t(std::uint8_t(four[2])) << 8 | std::uint8_t(four[3]);
 }
 
-// Big-endian numbers taken from the front of some bytes. One that would reach past their end
-// reads as 0 and leaves the cursor failed, so a parse checks once, at its end.
+// Numbers taken from the front of some bytes, big-endian unless told. One that would reach past
+// their end reads as 0 and leaves the cursor failed, so a parse checks once, at its end.
 class Cursor {
  public:
-  explicit Cursor(Bytes bytes) : bytes_(bytes) {}
+  explicit Cursor(Bytes bytes, bool little = false) : bytes_(bytes), little_(little) {}
 
   std::uint64_t Number(std::uint64_t width) {
     if (width > 8 || width > bytes_.size() - at_) {
@@ -43,7 +43,8 @@ class Cursor {
       return 0;
     }
     std::uint64_t value = 0;
-    for (std::uint64_t i = 0; i < width; ++i) value = value << 8 | bytes_[at_++];
+    for (std::uint64_t i = 0; i < width; ++i)
+      value = little_ ? value | std::uint64_t(bytes_[at_++]) << 8 * i : value << 8 | bytes_[at_++];
     return value;
   }
 
@@ -57,6 +58,7 @@ class Cursor {
 
  private:
   Bytes bytes_;
+  bool little_;
   std::size_t at_ = 0;
   bool failed_ = false;
 };
@@ -65,6 +67,10 @@ bool StartsWith(Bytes bytes, std::string_view text) {
   return bytes.size() >= text.size() &&
          std::equal(text.begin(), text.end(), bytes.begin(),
                     [](char c, std::uint8_t byte) { return static_cast<std::uint8_t>(c) == byte; });
+}
+
+std::string_view Text(Bytes bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 constexpr std::string_view kExifHeader{"Exif\0\0", 6};
@@ -115,6 +121,49 @@ std::string TiffDate(Bytes tiff) {
   exif[8] = little ? 42 : 0;
   exif[9] = little ? 0 : 42;
   return ExifDate(exif);
+}
+
+// An entry of the TIFF directory at `at`: its count and its value, or where its value is.
+struct Entry {
+  std::uint64_t count = 0, value = 0;
+};
+
+std::optional<Entry> FindEntry(Bytes tiff, bool little, std::uint64_t at, std::uint64_t tag) {
+  Cursor cursor(tiff, little);
+  cursor.Skip(at);
+  const std::uint64_t entries = cursor.Number(2);
+  for (std::uint64_t i = 0; i < entries && cursor.ok(); ++i) {
+    const std::uint64_t found = cursor.Number(2);
+    cursor.Skip(2);  // the type: a date is read as text whatever the file calls it, as libexif does
+    const std::uint64_t count = cursor.Number(4), value = cursor.Number(4);
+    if (found == tag && cursor.ok()) return Entry{count, value};
+  }
+  return std::nullopt;
+}
+
+// A TIFF file's EXIF, or where the head holds no date, the EXIF directory that its first
+// directory points to past the head (an editor writes it after the image data): read once more
+// there, its dates taken by hand, as libexif would take them.
+std::string TiffFileDate(Source& source) {
+  const Bytes head = source.Read(0, kMostExif);
+  const std::string date = TiffDate(head);
+  if (!date.empty() || !IsTiff(head)) return date;
+  const bool little = head[0] == 'I';
+  Cursor header(head, little);
+  header.Skip(4);
+  const std::optional<Entry> pointer = FindEntry(head, little, header.Number(4), 0x8769);
+  if (!pointer || pointer->value < head.size()) return {};
+  const std::uint64_t at = pointer->value;
+  const Bytes exif = source.Read(at, kMostExif);
+  for (std::uint64_t tag : {0x9003, 0x9004}) {  // DateTimeOriginal, DateTimeDigitized
+    const std::optional<Entry> entry = FindEntry(exif, little, 0, tag);
+    if (!entry || entry->value < at || entry->value - at > exif.size()) continue;
+    const Bytes text = exif.subspan(entry->value - at);
+    const std::string found =
+        DateOfExif(Text(text.first(std::min<std::uint64_t>(entry->count, text.size()))));
+    if (!found.empty()) return found;
+  }
+  return {};
 }
 
 // ---- JPEG ----
@@ -360,7 +409,7 @@ std::span<const std::uint8_t> Source::Read(std::uint64_t offset, std::size_t len
 Taken Read(Source& source) {
   const Bytes head = source.Read(0, 16);
   if (StartsWith(head, "\xFF\xD8\xFF")) return {JpegDate(source)};
-  if (IsTiff(head)) return {TiffDate(source.Read(0, kMostExif))};
+  if (IsTiff(head)) return {TiffFileDate(source)};
   if (IsBoxes(head)) return BoxesTaken(source);
   return {};
 }
