@@ -351,14 +351,16 @@ bool IsBoxes(Bytes head) {
 }
 
 // The top-level boxes, header after header: a HEIF file's meta box, or a movie, which a camera
-// writes after the video it describes.
+// writes after the video it describes. A meta box that gives no date (an MP4's own metadata, a
+// HEIF sequence's) may come before the movie.
 Taken BoxesTaken(Source& source) {
   std::uint64_t at = 0;
   for (int i = 0; i < kMostBoxes; ++i) {
     const std::optional<Box> box = BoxAt(source.Read(at, 16), at, UINT64_MAX);
     if (!box) return {};
     if (box->type == Tag("moov")) return MovieTime(source, *box);
-    if (box->type == Tag("meta")) return {HeifDate(source, *box)};
+    if (box->type == Tag("meta"))
+      if (std::string date = HeifDate(source, *box); !date.empty()) return {date};
     at = box->start + box->size;
   }
   return {};
