@@ -325,18 +325,52 @@ std::string HeifDate(Source& source, const Box& meta) {
   return ExifItemDate(ItemBytes(source, *where, idat));
 }
 
-// The creation time of the movie header ("mvhd"), the first box of a movie ("moov") as a rule.
-Taken MovieTime(Source& source, const Box& moov) {
-  const std::optional<Bytes> mvhd =
-      Child(source.Read(moov.start, std::min<std::uint64_t>(moov.size, kMostBox)), Tag("mvhd"));
-  if (!mvhd) return {};
-  Cursor cursor(*mvhd);
+// The creation time of a movie header ("mvhd").
+std::optional<std::int64_t> MovieTime(Bytes mvhd) {
+  Cursor cursor(mvhd);
   const std::uint64_t version = cursor.Number(1);
   cursor.Skip(3);
   const std::uint64_t created = cursor.Number(version == 1 ? 8 : 4);
   // 0 is what a device writes that does not know the time.
-  if (!cursor.ok() || created == 0 || created > kLatest1904) return {};
-  return {{}, static_cast<std::int64_t>(created) - static_cast<std::int64_t>(kFrom1904)};
+  if (!cursor.ok() || created == 0 || created > kLatest1904) return std::nullopt;
+  return static_cast<std::int64_t>(created) - static_cast<std::int64_t>(kFrom1904);
+}
+
+// A Canon CR3 is a photo in a movie's boxes: its EXIF directory is a TIFF of its own, "CMT2",
+// in a uuid box of the movie's.
+constexpr std::string_view kCanonUuid{
+    "\x85\xC0\xB6\x87\x82\x0F\x11\xE0\x81\x11\xF4\xCE\x46\x2B\x6A\x48"};
+
+std::string CanonDate(Bytes uuid) {
+  if (!StartsWith(uuid, kCanonUuid)) return {};
+  return TiffDate(Child(uuid.subspan(kCanonUuid.size()), Tag("CMT2")).value_or(Bytes()));
+}
+
+// Calls `visit` with each box from `at` to `end`, header after header from the file, until it
+// returns true or a box is damaged: a camera writes a movie after the video it describes.
+template <typename Visit>
+void EachBox(Source& source, std::uint64_t at, std::uint64_t end, Visit visit) {
+  for (int i = 0; i < kMostBoxes; ++i) {
+    const std::optional<Box> box = BoxAt(source.Read(at, 16), at, end);
+    if (!box || visit(*box)) return;
+    at = box->start + box->size;
+  }
+}
+
+// A movie's date: a photo's EXIF where the movie holds one, else the movie header's moment.
+Taken MovieTaken(Source& source, const Box& moov) {
+  // The movie's first boxes in one read: those in it cost no read of their own.
+  source.Read(moov.start, std::min<std::uint64_t>(moov.size, kMostBox));
+  Taken taken;
+  EachBox(source, moov.start, moov.start + moov.size, [&](const Box& box) {
+    if (box.type != Tag("mvhd") && box.type != Tag("uuid")) return false;
+    const Bytes contents = source.Read(box.start, std::min<std::uint64_t>(box.size, kMostBox));
+    if (box.type == Tag("mvhd")) taken.utc = MovieTime(contents);
+    if (box.type == Tag("uuid")) taken.date = CanonDate(contents);
+    return !taken.date.empty();
+  });
+  if (!taken.date.empty()) taken.utc.reset();
+  return taken;
 }
 
 // A file made of boxes opens with "ftyp", or in an old QuickTime movie any of its top-level boxes.
@@ -350,20 +384,16 @@ bool IsBoxes(Bytes head) {
   return false;
 }
 
-// The top-level boxes, header after header: a HEIF file's meta box, or a movie, which a camera
-// writes after the video it describes. A meta box that gives no date (an MP4's own metadata, a
-// HEIF sequence's) may come before the movie.
+// The top-level boxes: a HEIF file's meta box, or a movie. A meta box that gives no date (an
+// MP4's own metadata, a HEIF sequence's) may come before the movie.
 Taken BoxesTaken(Source& source) {
-  std::uint64_t at = 0;
-  for (int i = 0; i < kMostBoxes; ++i) {
-    const std::optional<Box> box = BoxAt(source.Read(at, 16), at, UINT64_MAX);
-    if (!box) return {};
-    if (box->type == Tag("moov")) return MovieTime(source, *box);
-    if (box->type == Tag("meta"))
-      if (std::string date = HeifDate(source, *box); !date.empty()) return {date};
-    at = box->start + box->size;
-  }
-  return {};
+  Taken taken;
+  EachBox(source, 0, UINT64_MAX, [&](const Box& box) {
+    if (box.type == Tag("moov")) taken = MovieTaken(source, box);
+    if (box.type == Tag("meta")) taken.date = HeifDate(source, box);
+    return box.type == Tag("moov") || !taken.date.empty();
+  });
+  return taken;
 }
 
 bool IsDigits(std::string_view text) {
@@ -389,6 +419,7 @@ std::span<const std::uint8_t> Source::Fill(Buffer& buffer, std::uint64_t offset,
                                            std::size_t length) {
   buffer.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length);
   buffer.size = std::min(read_at_(offset, buffer.bytes.get(), length), length);
+  buffer.offset = offset;
   return {buffer.bytes.get(), buffer.size};
 }
 
@@ -403,6 +434,9 @@ std::span<const std::uint8_t> Source::Read(std::uint64_t offset, std::size_t len
   if (offset < head.size() && (whole || length <= head.size() - offset))
     return head.subspan(offset, std::min<std::uint64_t>(length, head.size() - offset));
   if (whole) return {};
+  const std::uint64_t into = offset - further_.offset;
+  if (offset >= further_.offset && into <= further_.size && length <= further_.size - into)
+    return {further_.bytes.get() + into, length};
   length = std::min(length, kReadLimit - spent_);
   spent_ += length;
   return Fill(further_, offset, length);

@@ -19,7 +19,8 @@ constexpr std::size_t kReadLimit = 256 * 1024;
 
 // A file's bytes as the readers see them. The first read takes the file's head, where most
 // formats begin their metadata; a read past it (a large EXIF segment, a movie header written
-// after the movie) costs what it asks for, until kReadLimit is spent.
+// after the movie) costs what it asks for, until kReadLimit is spent, unless the read before it
+// holds it.
 class Source {
  public:
   // Reads up to `length` bytes at `offset` into `into`; returns how many it read, 0 at the end of
@@ -37,6 +38,7 @@ class Source {
   struct Buffer {
     std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;
+    std::uint64_t offset = 0;
   };
   std::span<const std::uint8_t> Fill(Buffer& buffer, std::uint64_t offset, std::size_t length);
 
