@@ -53,6 +53,13 @@ class Cursor {
     at_ += std::min<std::uint64_t>(count, bytes_.size() - at_);
   }
 
+  // The next `count` bytes, or none where fewer are left.
+  Bytes Take(std::uint64_t count) {
+    const std::size_t at = at_;
+    Skip(count);
+    return failed_ ? Bytes() : bytes_.subspan(at, count);
+  }
+
   bool ok() const { return !failed_; }
   std::size_t at() const { return at_; }
 
@@ -227,8 +234,8 @@ std::optional<Bytes> Child(Bytes bytes, std::uint32_t type) {
   return std::nullopt;
 }
 
-// A full box's contents after its version and flags.
-Bytes AfterVersion(Bytes box) { return box.subspan(std::min<std::size_t>(4, box.size())); }
+// The bytes from `at` on: a full box's contents from 4, after its version and flags.
+Bytes From(Bytes bytes, std::size_t at) { return bytes.subspan(std::min(at, bytes.size())); }
 
 // The id of the item of type "Exif" among the item infos ("iinf"); only versions 2 and 3 of an
 // item info name a type.
@@ -315,7 +322,7 @@ std::string ExifItemDate(Bytes item) {
 std::string HeifDate(Source& source, const Box& meta) {
   const Bytes read = source.Read(meta.start, std::min<std::uint64_t>(meta.size, kMostBox));
   const std::vector<std::uint8_t> boxes(read.begin(), read.end());
-  const Bytes children = AfterVersion(boxes);
+  const Bytes children = From(boxes, 4);
   const std::optional<Bytes> iinf = Child(children, Tag("iinf")),
                              iloc = Child(children, Tag("iloc"));
   const std::optional<std::uint64_t> id = iinf ? ExifItem(*iinf) : std::nullopt;
@@ -346,6 +353,30 @@ std::string CanonDate(Bytes uuid) {
   return TiffDate(Child(uuid.subspan(kCanonUuid.size()), Tag("CMT2")).value_or(Bytes()));
 }
 
+// A phone's movie keeps the local date where it was taken as written, "2019-07-24T11:25:40+0300",
+// in its metadata: the item of "ilst" numbered as the key "com.apple.quicktime.creationdate" is
+// among the "keys". The meta box is a full box in MP4 and not one in QuickTime: both are tried.
+std::string CreationDate(Bytes meta) {
+  for (const Bytes body : {meta, From(meta, 4)}) {
+    const std::optional<Bytes> keys = Child(body, Tag("keys")), items = Child(body, Tag("ilst"));
+    if (!keys || !items) continue;
+    Cursor cursor(From(*keys, 4));
+    const std::uint64_t count = cursor.Number(4);
+    for (std::uint64_t index = 1; index <= count && cursor.ok(); ++index) {
+      const std::uint64_t size = cursor.Number(4);
+      cursor.Skip(4);  // the key's namespace
+      if (Text(cursor.Take(size - 8)) != "com.apple.quicktime.creationdate") continue;
+      for (const Box& item : Boxes(*items)) {
+        const std::optional<Bytes> data =
+            item.type == index ? Child(items->subspan(item.start, item.size), Tag("data"))
+                               : std::nullopt;
+        if (data) return DateOfExif(Text(From(*data, 8)));  // after the value's type and locale
+      }
+    }
+  }
+  return {};
+}
+
 // Calls `visit` with each box from `at` to `end`, header after header from the file, until it
 // returns true or a box is damaged: a camera writes a movie after the video it describes.
 template <typename Visit>
@@ -357,16 +388,18 @@ void EachBox(Source& source, std::uint64_t at, std::uint64_t end, Visit visit) {
   }
 }
 
-// A movie's date: a photo's EXIF where the movie holds one, else the movie header's moment.
+// A movie's date: a photo's EXIF or a phone's local date where the movie holds one, else the
+// movie header's moment.
 Taken MovieTaken(Source& source, const Box& moov) {
   // The movie's first boxes in one read: those in it cost no read of their own.
   source.Read(moov.start, std::min<std::uint64_t>(moov.size, kMostBox));
   Taken taken;
   EachBox(source, moov.start, moov.start + moov.size, [&](const Box& box) {
-    if (box.type != Tag("mvhd") && box.type != Tag("uuid")) return false;
+    if (box.type != Tag("mvhd") && box.type != Tag("uuid") && box.type != Tag("meta")) return false;
     const Bytes contents = source.Read(box.start, std::min<std::uint64_t>(box.size, kMostBox));
     if (box.type == Tag("mvhd")) taken.utc = MovieTime(contents);
     if (box.type == Tag("uuid")) taken.date = CanonDate(contents);
+    if (box.type == Tag("meta")) taken.date = CreationDate(contents);
     return !taken.date.empty();
   });
   if (!taken.date.empty()) taken.utc.reset();
