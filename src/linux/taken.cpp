@@ -1,6 +1,7 @@
-// The readers of a file's "taken" date: JPEG segments, TIFF headers and ISOBMFF boxes (HEIF and
-// QuickTime) found by hand, EXIF parsed by libexif. Every number read from the file is checked
-// against the bytes that hold it before it is used, and every loop ends within those bytes.
+// The readers of a file's "taken" date: JPEG segments, TIFF directories, PNG and RIFF chunks and
+// ISOBMFF boxes (HEIF, QuickTime, CR3) found by hand, EXIF parsed by libexif. Every number read
+// from the file is checked against the bytes that hold it before it is used, and every loop ends
+// within those bytes.
 #include "linux/taken.h"
 
 #include <libexif/exif-data.h>
@@ -80,6 +81,9 @@ std::string_view Text(Bytes bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+// The bytes from `at` on: a full box's contents from 4, after its version and flags.
+Bytes From(Bytes bytes, std::size_t at) { return bytes.subspan(std::min(at, bytes.size())); }
+
 constexpr std::string_view kExifHeader{"Exif\0\0", 6};
 
 // ---- EXIF ----
@@ -130,6 +134,12 @@ std::string TiffDate(Bytes tiff) {
   return ExifDate(exif);
 }
 
+// EXIF as PNG, WebP and HEIF files hold it: a TIFF header, or JPEG's "Exif\0\0" before it, as some
+// writers put it.
+std::string ExifOrTiffDate(Bytes exif) {
+  return StartsWith(exif, kExifHeader) ? ExifDate(exif) : TiffDate(exif);
+}
+
 // An entry of the TIFF directory at `at`: its count and its value, or where its value is.
 struct Entry {
   std::uint64_t count = 0, value = 0;
@@ -175,9 +185,11 @@ std::string TiffFileDate(Source& source) {
 
 // ---- JPEG ----
 
-// The first APP1 segment that holds EXIF, among the segments before the image data.
-std::string JpegDate(Source& source) {
-  std::uint64_t at = 2;
+// The first APP1 segment that holds EXIF, among the segments before the image data, of the JPEG
+// from `start` to `end`.
+std::string JpegDate(Source& source, std::uint64_t start, std::uint64_t end) {
+  if (!StartsWith(source.Read(start, 3), "\xFF\xD8\xFF")) return {};
+  std::uint64_t at = start + 2;
   for (int i = 0; i < kMostSegments; ++i) {
     Cursor marker(source.Read(at, 4));
     const std::uint64_t code = marker.Number(2), length = marker.Number(2);
@@ -185,13 +197,44 @@ std::string JpegDate(Source& source) {
       ++at;
       continue;
     }
-    if (!marker.ok() || code >> 8 != 0xFF || code == 0xFFDA || code == 0xFFD9 || length < 2)
+    if (!marker.ok() || code >> 8 != 0xFF || code == 0xFFDA || code == 0xFFD9 || length < 2 ||
+        at + 2 + length > end)
       return {};
     if (code == 0xFFE1) {
       const Bytes segment = source.Read(at + 4, length - 2);
       if (StartsWith(segment, kExifHeader)) return ExifDate(segment);
     }
     at += 2 + length;
+  }
+  return {};
+}
+
+// A Fujifilm RAF: the EXIF of the JPEG it holds, at the offset and of the length that its header
+// gives after the names of the format and the camera.
+std::string RafDate(Source& source) {
+  Cursor cursor(source.Read(84, 8));
+  const std::uint64_t offset = cursor.Number(4), length = cursor.Number(4);
+  return cursor.ok() ? JpegDate(source, offset, offset + length) : std::string();
+}
+
+// ---- PNG and WebP chunks ----
+
+// The EXIF chunk of a PNG ("eXIf") or a WebP file ("EXIF" in RIFF), among the chunks from `at`
+// to `end`: a length and a type, or in RIFF a type and a little-endian length, then the contents
+// and in PNG a checksum, in RIFF a pad byte after an odd length. Image data may come first.
+std::string ChunkDate(Source& source, std::uint64_t at, std::uint64_t end, bool riff) {
+  for (int i = 0; i < kMostSegments; ++i) {
+    const Bytes header = source.Read(at, 8);
+    if (header.size() < 8) return {};
+    const std::string_view type = Text(header.subspan(riff ? 0 : 4, 4));
+    const std::uint64_t length = Cursor(header.subspan(riff ? 4 : 0, 4), riff).Number(4);
+    if (at + 8 + length > end) return {};
+    if (type == (riff ? "EXIF" : "eXIf")) {
+      const std::uint64_t wanted = std::min<std::uint64_t>(length, kMostExif);
+      const Bytes exif = source.Read(at + 8, wanted);
+      return exif.size() == wanted ? ExifOrTiffDate(exif) : std::string();
+    }
+    at += 8 + length + (riff ? length & 1 : 4);
   }
   return {};
 }
@@ -233,9 +276,6 @@ std::optional<Bytes> Child(Bytes bytes, std::uint32_t type) {
     if (box.type == type) return bytes.subspan(box.start, box.size);
   return std::nullopt;
 }
-
-// The bytes from `at` on: a full box's contents from 4, after its version and flags.
-Bytes From(Bytes bytes, std::size_t at) { return bytes.subspan(std::min(at, bytes.size())); }
 
 // The id of the item of type "Exif" among the item infos ("iinf"); only versions 2 and 3 of an
 // item info name a type.
@@ -313,8 +353,7 @@ std::string ExifItemDate(Bytes item) {
   Cursor cursor(item);
   const std::uint64_t skip = cursor.Number(4);
   if (!cursor.ok() || skip > item.size() - 4) return {};
-  const Bytes exif = item.subspan(4 + skip);
-  return StartsWith(exif, kExifHeader) ? ExifDate(exif) : TiffDate(exif);
+  return ExifOrTiffDate(item.subspan(4 + skip));
 }
 
 // The EXIF item of a HEIF file, by the meta box: its id from the item infos, its bytes by the
@@ -477,8 +516,12 @@ std::span<const std::uint8_t> Source::Read(std::uint64_t offset, std::size_t len
 
 Taken Read(Source& source) {
   const Bytes head = source.Read(0, 16);
-  if (StartsWith(head, "\xFF\xD8\xFF")) return {JpegDate(source)};
+  if (StartsWith(head, "\xFF\xD8\xFF")) return {JpegDate(source, 0, UINT64_MAX)};
   if (IsTiff(head)) return {TiffFileDate(source)};
+  if (StartsWith(head, "\x89PNG\r\n\x1A\n")) return {ChunkDate(source, 8, UINT64_MAX, false)};
+  if (StartsWith(head, "RIFF") && StartsWith(From(head, 8), "WEBP"))
+    return {ChunkDate(source, 12, 8 + Cursor(From(head, 4), true).Number(4), true)};
+  if (StartsWith(head, "FUJIFILMCCD-RAW ")) return {RafDate(source)};
   if (IsBoxes(head)) return BoxesTaken(source);
   return {};
 }

@@ -1,8 +1,9 @@
 #pragma once
-// When a photo or video was taken, by the file's own metadata: EXIF in JPEG, TIFF-based and HEIF
-// files, the movie header of QuickTime files. The file is untrusted: every read is bounded, every
-// number checked against what holds it. No system call here: the bytes come through a Source, so
-// that the fuzz target and the tests can hand in bytes of their own.
+// When a photo or video was taken, by the file's own metadata: EXIF in JPEG, TIFF-based, HEIF,
+// PNG, WebP, RAF and CR3 files, a QuickTime movie's metadata or header. The file is untrusted:
+// every read is bounded, every number checked against what holds it. No system call here: the
+// bytes come through a Source, so that the fuzz target and the tests can hand in bytes of their
+// own.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -48,7 +49,8 @@ class Source {
 };
 
 // What the metadata says. EXIF keeps the wall-clock date where the picture was taken, which is
-// used as written; QuickTime keeps a moment in UTC, which the caller turns into a local date.
+// used as written, as is a phone movie's local date; a QuickTime movie header keeps a moment in
+// UTC, which the caller turns into a local date.
 struct Taken {
   std::string date = {};                 // "yyyyMMdd"
   std::optional<std::int64_t> utc = {};  // seconds since 1970-01-01 UTC
