@@ -1,6 +1,7 @@
-// The readers of a file's "taken" date: JPEG segments, TIFF headers and ISOBMFF boxes (HEIF and
-// QuickTime) found by hand, EXIF parsed by libexif. Every number read from the file is checked
-// against the bytes that hold it before it is used, and every loop ends within those bytes.
+// The readers of a file's "taken" date: JPEG segments, TIFF directories, PNG and RIFF chunks and
+// ISOBMFF boxes (HEIF, QuickTime, CR3) found by hand, EXIF parsed by libexif. Every number read
+// from the file is checked against the bytes that hold it before it is used, and every loop ends
+// within those bytes.
 #include "linux/taken.h"
 
 #include <libexif/exif-data.h>
@@ -30,11 +31,11 @@ constexpr std::uint32_t Tag(const char (&four)[5]) {
          std::uint32_t(std::uint8_t(four[2])) << 8 | std::uint8_t(four[3]);
 }
 
-// Big-endian numbers taken from the front of some bytes. One that would reach past their end
-// reads as 0 and leaves the cursor failed, so a parse checks once, at its end.
+// Numbers taken from the front of some bytes, big-endian unless told. One that would reach past
+// their end reads as 0 and leaves the cursor failed, so a parse checks once, at its end.
 class Cursor {
  public:
-  explicit Cursor(Bytes bytes) : bytes_(bytes) {}
+  explicit Cursor(Bytes bytes, bool little = false) : bytes_(bytes), little_(little) {}
 
   std::uint64_t Number(std::uint64_t width) {
     if (width > 8 || width > bytes_.size() - at_) {
@@ -43,7 +44,8 @@ class Cursor {
       return 0;
     }
     std::uint64_t value = 0;
-    for (std::uint64_t i = 0; i < width; ++i) value = value << 8 | bytes_[at_++];
+    for (std::uint64_t i = 0; i < width; ++i)
+      value = little_ ? value | std::uint64_t(bytes_[at_++]) << 8 * i : value << 8 | bytes_[at_++];
     return value;
   }
 
@@ -52,11 +54,19 @@ class Cursor {
     at_ += std::min<std::uint64_t>(count, bytes_.size() - at_);
   }
 
+  // The next `count` bytes, or none where fewer are left.
+  Bytes Take(std::uint64_t count) {
+    const std::size_t at = at_;
+    Skip(count);
+    return failed_ ? Bytes() : bytes_.subspan(at, count);
+  }
+
   bool ok() const { return !failed_; }
   std::size_t at() const { return at_; }
 
  private:
   Bytes bytes_;
+  bool little_;
   std::size_t at_ = 0;
   bool failed_ = false;
 };
@@ -66,6 +76,13 @@ bool StartsWith(Bytes bytes, std::string_view text) {
          std::equal(text.begin(), text.end(), bytes.begin(),
                     [](char c, std::uint8_t byte) { return static_cast<std::uint8_t>(c) == byte; });
 }
+
+std::string_view Text(Bytes bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// The bytes from `at` on: a full box's contents from 4, after its version and flags.
+Bytes From(Bytes bytes, std::size_t at) { return bytes.subspan(std::min(at, bytes.size())); }
 
 constexpr std::string_view kExifHeader{"Exif\0\0", 6};
 
@@ -117,11 +134,62 @@ std::string TiffDate(Bytes tiff) {
   return ExifDate(exif);
 }
 
+// EXIF as PNG, WebP and HEIF files hold it: a TIFF header, or JPEG's "Exif\0\0" before it, as some
+// writers put it.
+std::string ExifOrTiffDate(Bytes exif) {
+  return StartsWith(exif, kExifHeader) ? ExifDate(exif) : TiffDate(exif);
+}
+
+// An entry of the TIFF directory at `at`: its count and its value, or where its value is.
+struct Entry {
+  std::uint64_t count = 0, value = 0;
+};
+
+std::optional<Entry> FindEntry(Bytes tiff, bool little, std::uint64_t at, std::uint64_t tag) {
+  Cursor cursor(tiff, little);
+  cursor.Skip(at);
+  const std::uint64_t entries = cursor.Number(2);
+  for (std::uint64_t i = 0; i < entries && cursor.ok(); ++i) {
+    const std::uint64_t found = cursor.Number(2);
+    cursor.Skip(2);  // the type: a date is read as text whatever the file calls it, as libexif does
+    const std::uint64_t count = cursor.Number(4), value = cursor.Number(4);
+    if (found == tag && cursor.ok()) return Entry{count, value};
+  }
+  return std::nullopt;
+}
+
+// A TIFF file's EXIF, or where the head holds no date, the EXIF directory that its first
+// directory points to past the head (an editor writes it after the image data): read once more
+// there, its dates taken by hand, as libexif would take them.
+std::string TiffFileDate(Source& source) {
+  const Bytes head = source.Read(0, kMostExif);
+  const std::string date = TiffDate(head);
+  if (!date.empty() || !IsTiff(head)) return date;
+  const bool little = head[0] == 'I';
+  Cursor header(head, little);
+  header.Skip(4);
+  const std::optional<Entry> pointer = FindEntry(head, little, header.Number(4), 0x8769);
+  if (!pointer || pointer->value < head.size()) return {};
+  const std::uint64_t at = pointer->value;
+  const Bytes exif = source.Read(at, kMostExif);
+  for (std::uint64_t tag : {0x9003, 0x9004}) {  // DateTimeOriginal, DateTimeDigitized
+    const std::optional<Entry> entry = FindEntry(exif, little, 0, tag);
+    if (!entry || entry->value < at || entry->value - at > exif.size()) continue;
+    const Bytes text = exif.subspan(entry->value - at);
+    const std::string found =
+        DateOfExif(Text(text.first(std::min<std::uint64_t>(entry->count, text.size()))));
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
 // ---- JPEG ----
 
-// The first APP1 segment that holds EXIF, among the segments before the image data.
-std::string JpegDate(Source& source) {
-  std::uint64_t at = 2;
+// The first APP1 segment that holds EXIF, among the segments before the image data, of the JPEG
+// from `start` to `end`.
+std::string JpegDate(Source& source, std::uint64_t start, std::uint64_t end) {
+  if (!StartsWith(source.Read(start, 3), "\xFF\xD8\xFF")) return {};
+  std::uint64_t at = start + 2;
   for (int i = 0; i < kMostSegments; ++i) {
     Cursor marker(source.Read(at, 4));
     const std::uint64_t code = marker.Number(2), length = marker.Number(2);
@@ -129,13 +197,44 @@ std::string JpegDate(Source& source) {
       ++at;
       continue;
     }
-    if (!marker.ok() || code >> 8 != 0xFF || code == 0xFFDA || code == 0xFFD9 || length < 2)
+    if (!marker.ok() || code >> 8 != 0xFF || code == 0xFFDA || code == 0xFFD9 || length < 2 ||
+        at + 2 + length > end)
       return {};
     if (code == 0xFFE1) {
       const Bytes segment = source.Read(at + 4, length - 2);
       if (StartsWith(segment, kExifHeader)) return ExifDate(segment);
     }
     at += 2 + length;
+  }
+  return {};
+}
+
+// A Fujifilm RAF: the EXIF of the JPEG it holds, at the offset and of the length that its header
+// gives after the names of the format and the camera.
+std::string RafDate(Source& source) {
+  Cursor cursor(source.Read(84, 8));
+  const std::uint64_t offset = cursor.Number(4), length = cursor.Number(4);
+  return cursor.ok() ? JpegDate(source, offset, offset + length) : std::string();
+}
+
+// ---- PNG and WebP chunks ----
+
+// The EXIF chunk of a PNG ("eXIf") or a WebP file ("EXIF" in RIFF), among the chunks from `at`
+// to `end`: a length and a type, or in RIFF a type and a little-endian length, then the contents
+// and in PNG a checksum, in RIFF a pad byte after an odd length. Image data may come first.
+std::string ChunkDate(Source& source, std::uint64_t at, std::uint64_t end, bool riff) {
+  for (int i = 0; i < kMostSegments; ++i) {
+    const Bytes header = source.Read(at, 8);
+    if (header.size() < 8) return {};
+    const std::string_view type = Text(header.subspan(riff ? 0 : 4, 4));
+    const std::uint64_t length = Cursor(header.subspan(riff ? 4 : 0, 4), riff).Number(4);
+    if (at + 8 + length > end) return {};
+    if (type == (riff ? "EXIF" : "eXIf")) {
+      const std::uint64_t wanted = std::min<std::uint64_t>(length, kMostExif);
+      const Bytes exif = source.Read(at + 8, wanted);
+      return exif.size() == wanted ? ExifOrTiffDate(exif) : std::string();
+    }
+    at += 8 + length + (riff ? length & 1 : 4);
   }
   return {};
 }
@@ -177,9 +276,6 @@ std::optional<Bytes> Child(Bytes bytes, std::uint32_t type) {
     if (box.type == type) return bytes.subspan(box.start, box.size);
   return std::nullopt;
 }
-
-// A full box's contents after its version and flags.
-Bytes AfterVersion(Bytes box) { return box.subspan(std::min<std::size_t>(4, box.size())); }
 
 // The id of the item of type "Exif" among the item infos ("iinf"); only versions 2 and 3 of an
 // item info name a type.
@@ -257,8 +353,7 @@ std::string ExifItemDate(Bytes item) {
   Cursor cursor(item);
   const std::uint64_t skip = cursor.Number(4);
   if (!cursor.ok() || skip > item.size() - 4) return {};
-  const Bytes exif = item.subspan(4 + skip);
-  return StartsWith(exif, kExifHeader) ? ExifDate(exif) : TiffDate(exif);
+  return ExifOrTiffDate(item.subspan(4 + skip));
 }
 
 // The EXIF item of a HEIF file, by the meta box: its id from the item infos, its bytes by the
@@ -266,7 +361,7 @@ std::string ExifItemDate(Bytes item) {
 std::string HeifDate(Source& source, const Box& meta) {
   const Bytes read = source.Read(meta.start, std::min<std::uint64_t>(meta.size, kMostBox));
   const std::vector<std::uint8_t> boxes(read.begin(), read.end());
-  const Bytes children = AfterVersion(boxes);
+  const Bytes children = From(boxes, 4);
   const std::optional<Bytes> iinf = Child(children, Tag("iinf")),
                              iloc = Child(children, Tag("iloc"));
   const std::optional<std::uint64_t> id = iinf ? ExifItem(*iinf) : std::nullopt;
@@ -276,18 +371,78 @@ std::string HeifDate(Source& source, const Box& meta) {
   return ExifItemDate(ItemBytes(source, *where, idat));
 }
 
-// The creation time of the movie header ("mvhd"), the first box of a movie ("moov") as a rule.
-Taken MovieTime(Source& source, const Box& moov) {
-  const std::optional<Bytes> mvhd =
-      Child(source.Read(moov.start, std::min<std::uint64_t>(moov.size, kMostBox)), Tag("mvhd"));
-  if (!mvhd) return {};
-  Cursor cursor(*mvhd);
+// The creation time of a movie header ("mvhd").
+std::optional<std::int64_t> MovieTime(Bytes mvhd) {
+  Cursor cursor(mvhd);
   const std::uint64_t version = cursor.Number(1);
   cursor.Skip(3);
   const std::uint64_t created = cursor.Number(version == 1 ? 8 : 4);
   // 0 is what a device writes that does not know the time.
-  if (!cursor.ok() || created == 0 || created > kLatest1904) return {};
-  return {{}, static_cast<std::int64_t>(created) - static_cast<std::int64_t>(kFrom1904)};
+  if (!cursor.ok() || created == 0 || created > kLatest1904) return std::nullopt;
+  return static_cast<std::int64_t>(created) - static_cast<std::int64_t>(kFrom1904);
+}
+
+// A Canon CR3 is a photo in a movie's boxes: its EXIF directory is a TIFF of its own, "CMT2",
+// in a uuid box of the movie's.
+constexpr std::string_view kCanonUuid{
+    "\x85\xC0\xB6\x87\x82\x0F\x11\xE0\x81\x11\xF4\xCE\x46\x2B\x6A\x48"};
+
+std::string CanonDate(Bytes uuid) {
+  if (!StartsWith(uuid, kCanonUuid)) return {};
+  return TiffDate(Child(uuid.subspan(kCanonUuid.size()), Tag("CMT2")).value_or(Bytes()));
+}
+
+// A phone's movie keeps the local date where it was taken as written, "2019-07-24T11:25:40+0300",
+// in its metadata: the item of "ilst" numbered as the key "com.apple.quicktime.creationdate" is
+// among the "keys". The meta box is a full box in MP4 and not one in QuickTime: both are tried.
+std::string CreationDate(Bytes meta) {
+  for (const Bytes body : {meta, From(meta, 4)}) {
+    const std::optional<Bytes> keys = Child(body, Tag("keys")), items = Child(body, Tag("ilst"));
+    if (!keys || !items) continue;
+    Cursor cursor(From(*keys, 4));
+    const std::uint64_t count = cursor.Number(4);
+    for (std::uint64_t index = 1; index <= count && cursor.ok(); ++index) {
+      const std::uint64_t size = cursor.Number(4);
+      cursor.Skip(4);  // the key's namespace
+      if (Text(cursor.Take(size - 8)) != "com.apple.quicktime.creationdate") continue;
+      for (const Box& item : Boxes(*items)) {
+        const std::optional<Bytes> data =
+            item.type == index ? Child(items->subspan(item.start, item.size), Tag("data"))
+                               : std::nullopt;
+        if (data) return DateOfExif(Text(From(*data, 8)));  // after the value's type and locale
+      }
+    }
+  }
+  return {};
+}
+
+// Calls `visit` with each box from `at` to `end`, header after header from the file, until it
+// returns true or a box is damaged: a camera writes a movie after the video it describes.
+template <typename Visit>
+void EachBox(Source& source, std::uint64_t at, std::uint64_t end, Visit visit) {
+  for (int i = 0; i < kMostBoxes; ++i) {
+    const std::optional<Box> box = BoxAt(source.Read(at, 16), at, end);
+    if (!box || visit(*box)) return;
+    at = box->start + box->size;
+  }
+}
+
+// A movie's date: a photo's EXIF or a phone's local date where the movie holds one, else the
+// movie header's moment.
+Taken MovieTaken(Source& source, const Box& moov) {
+  // The movie's first boxes in one read: those in it cost no read of their own.
+  source.Read(moov.start, std::min<std::uint64_t>(moov.size, kMostBox));
+  Taken taken;
+  EachBox(source, moov.start, moov.start + moov.size, [&](const Box& box) {
+    if (box.type != Tag("mvhd") && box.type != Tag("uuid") && box.type != Tag("meta")) return false;
+    const Bytes contents = source.Read(box.start, std::min<std::uint64_t>(box.size, kMostBox));
+    if (box.type == Tag("mvhd")) taken.utc = MovieTime(contents);
+    if (box.type == Tag("uuid")) taken.date = CanonDate(contents);
+    if (box.type == Tag("meta")) taken.date = CreationDate(contents);
+    return !taken.date.empty();
+  });
+  if (!taken.date.empty()) taken.utc.reset();
+  return taken;
 }
 
 // A file made of boxes opens with "ftyp", or in an old QuickTime movie any of its top-level boxes.
@@ -301,18 +456,16 @@ bool IsBoxes(Bytes head) {
   return false;
 }
 
-// The top-level boxes, header after header: a HEIF file's meta box, or a movie, which a camera
-// writes after the video it describes.
+// The top-level boxes: a HEIF file's meta box, or a movie. A meta box that gives no date (an
+// MP4's own metadata, a HEIF sequence's) may come before the movie.
 Taken BoxesTaken(Source& source) {
-  std::uint64_t at = 0;
-  for (int i = 0; i < kMostBoxes; ++i) {
-    const std::optional<Box> box = BoxAt(source.Read(at, 16), at, UINT64_MAX);
-    if (!box) return {};
-    if (box->type == Tag("moov")) return MovieTime(source, *box);
-    if (box->type == Tag("meta")) return {HeifDate(source, *box)};
-    at = box->start + box->size;
-  }
-  return {};
+  Taken taken;
+  EachBox(source, 0, UINT64_MAX, [&](const Box& box) {
+    if (box.type == Tag("moov")) taken = MovieTaken(source, box);
+    if (box.type == Tag("meta")) taken.date = HeifDate(source, box);
+    return box.type == Tag("moov") || !taken.date.empty();
+  });
+  return taken;
 }
 
 bool IsDigits(std::string_view text) {
@@ -338,6 +491,7 @@ std::span<const std::uint8_t> Source::Fill(Buffer& buffer, std::uint64_t offset,
                                            std::size_t length) {
   buffer.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length);
   buffer.size = std::min(read_at_(offset, buffer.bytes.get(), length), length);
+  buffer.offset = offset;
   return {buffer.bytes.get(), buffer.size};
 }
 
@@ -352,6 +506,9 @@ std::span<const std::uint8_t> Source::Read(std::uint64_t offset, std::size_t len
   if (offset < head.size() && (whole || length <= head.size() - offset))
     return head.subspan(offset, std::min<std::uint64_t>(length, head.size() - offset));
   if (whole) return {};
+  const std::uint64_t into = offset - further_.offset;
+  if (offset >= further_.offset && into <= further_.size && length <= further_.size - into)
+    return {further_.bytes.get() + into, length};
   length = std::min(length, kReadLimit - spent_);
   spent_ += length;
   return Fill(further_, offset, length);
@@ -359,8 +516,12 @@ std::span<const std::uint8_t> Source::Read(std::uint64_t offset, std::size_t len
 
 Taken Read(Source& source) {
   const Bytes head = source.Read(0, 16);
-  if (StartsWith(head, "\xFF\xD8\xFF")) return {JpegDate(source)};
-  if (IsTiff(head)) return {TiffDate(source.Read(0, kMostExif))};
+  if (StartsWith(head, "\xFF\xD8\xFF")) return {JpegDate(source, 0, UINT64_MAX)};
+  if (IsTiff(head)) return {TiffFileDate(source)};
+  if (StartsWith(head, "\x89PNG\r\n\x1A\n")) return {ChunkDate(source, 8, UINT64_MAX, false)};
+  if (StartsWith(head, "RIFF") && StartsWith(From(head, 8), "WEBP"))
+    return {ChunkDate(source, 12, 8 + Cursor(From(head, 4), true).Number(4), true)};
+  if (StartsWith(head, "FUJIFILMCCD-RAW ")) return {RafDate(source)};
   if (IsBoxes(head)) return BoxesTaken(source);
   return {};
 }

@@ -1,8 +1,9 @@
 #pragma once
-// When a photo or video was taken, by the file's own metadata: EXIF in JPEG, TIFF-based and HEIF
-// files, the movie header of QuickTime files. The file is untrusted: every read is bounded, every
-// number checked against what holds it. No system call here: the bytes come through a Source, so
-// that the fuzz target and the tests can hand in bytes of their own.
+// When a photo or video was taken, by the file's own metadata: EXIF in JPEG, TIFF-based, HEIF,
+// PNG, WebP, RAF and CR3 files, a QuickTime movie's metadata or header. The file is untrusted:
+// every read is bounded, every number checked against what holds it. No system call here: the
+// bytes come through a Source, so that the fuzz target and the tests can hand in bytes of their
+// own.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -19,7 +20,8 @@ constexpr std::size_t kReadLimit = 256 * 1024;
 
 // A file's bytes as the readers see them. The first read takes the file's head, where most
 // formats begin their metadata; a read past it (a large EXIF segment, a movie header written
-// after the movie) costs what it asks for, until kReadLimit is spent.
+// after the movie) costs what it asks for, until kReadLimit is spent, unless the read before it
+// holds it.
 class Source {
  public:
   // Reads up to `length` bytes at `offset` into `into`; returns how many it read, 0 at the end of
@@ -37,6 +39,7 @@ class Source {
   struct Buffer {
     std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;
+    std::uint64_t offset = 0;
   };
   std::span<const std::uint8_t> Fill(Buffer& buffer, std::uint64_t offset, std::size_t length);
 
@@ -46,7 +49,8 @@ class Source {
 };
 
 // What the metadata says. EXIF keeps the wall-clock date where the picture was taken, which is
-// used as written; QuickTime keeps a moment in UTC, which the caller turns into a local date.
+// used as written, as is a phone movie's local date; a QuickTime movie header keeps a moment in
+// UTC, which the caller turns into a local date.
 struct Taken {
   std::string date = {};                 // "yyyyMMdd"
   std::optional<std::int64_t> utc = {};  // seconds since 1970-01-01 UTC
