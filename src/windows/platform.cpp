@@ -32,7 +32,12 @@ bool CanName(std::string_view name) {
   return true;
 }
 
-struct Folder::State {};
+// Where the folder really is, upper-cased, once an entry of it is examined.
+struct Folder::State {
+  mutable std::optional<std::wstring> final_path;
+};
+
+const Folder::State& StateOf(const Folder& folder) { return *folder.state_; }
 
 namespace {
 
@@ -123,6 +128,8 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 }  // namespace
 
 std::size_t TextLength(std::string_view text) { return Widen(text).size(); }
+
+std::wstring Wide(std::string_view text) { return Widen(text); }
 
 std::optional<std::string> InCodePage(std::wstring_view text, unsigned code_page) {
   int size = static_cast<int>(text.size());
@@ -263,6 +270,58 @@ std::optional<FileId> Identity(const Folder& folder, std::string_view name) {
   CloseHandle(handle);
   if (!known) return std::nullopt;
   return FileId{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
+namespace {
+
+// The path the handle leads to with every link on it resolved, upper-cased, without a separator
+// at its end; the volume by its device name, which every volume has.
+std::optional<std::wstring> FinalPath(HANDLE handle) {
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, path.data(), MAX_PATH, kFlags);
+  if (length >= MAX_PATH) {
+    path.resize(length);
+    length = GetFinalPathNameByHandleW(handle, path.data(), length, kFlags);
+    if (length >= path.size()) return std::nullopt;
+  }
+  if (length == 0) return std::nullopt;
+  path.resize(length);
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  CharUpperBuffW(path.data(), length);
+  return path;
+}
+
+// "" is the current folder, and "C:" the current folder of drive C:.
+const std::optional<std::wstring>& FinalPathOf(const Folder& folder) {
+  std::optional<std::wstring>& known = StateOf(folder).final_path;
+  if (known) return known;
+  HANDLE handle = Open(folder.path().empty() ? "." : folder.path(), 0, kShareAll);
+  if (handle == INVALID_HANDLE_VALUE) return known;
+  known = FinalPath(handle);
+  CloseHandle(handle);
+  return known;
+}
+
+}  // namespace
+
+std::optional<Found> Examine(const Folder& folder, std::string_view name) {
+  const std::optional<std::wstring>& folder_path = FinalPathOf(folder);
+  HANDLE handle = Open(PathOf(folder, name), 0, kShareAll);
+  if (!folder_path || handle == INVALID_HANDLE_VALUE) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    return std::nullopt;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info);
+  std::optional<std::wstring> path = FinalPath(handle);
+  CloseHandle(handle);
+  if (!known || !path) return std::nullopt;
+  std::wstring own = *folder_path + L"\\" + Widen(name);
+  CharUpperBuffW(own.data(), static_cast<DWORD>(own.size()));
+  return Found{{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)},
+               info.nNumberOfLinks,
+               *path != own};
 }
 
 bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
