@@ -834,6 +834,12 @@ const Row kRows[] = {
           "OLD(20041231)/|OLD(20041231)/a->../OLD/b", "DELTREE=real", kLinked),
     Merge("a destination link to a file outside both", "EXT/|EXT/a=EEEE|OLD/|OLD/a=AAAA|"
           "OLD(20041231)/|OLD(20041231)/a->../EXT/a", "DELTREE=real", kLinked),
+    // Wine cannot remove a link to a file as itself: the delete tool leaves it, never its target.
+    Merge("a source link to a file outside", "P/|P/p=PPPP|OLD/|OLD/p->../P/p|OLD(20041231)/",
+          "DELTREE=real", "1 file(s) copied|Could not delete \"{d}OLD\\p\": it is a link that "
+          "cannot be removed as itself.|Could not delete \"{d}OLD\": Directory is not empty.|"
+          "{t}DELTREE.EXE = ERRORLEVEL 2", "OLD/|OLD/p=PPPP|OLD(20041231)/|OLD(20041231)/p=PPPP|"
+          "P/|P/p=PPPP"),
     // The tools come from the program's own folder (the build's holds DELTREE.EXE), then the
     // system's, never the current one.
     {.title = "a tool planted in the current folder is not run", .before = "OLD/|OLD/A=a|"
