@@ -840,6 +840,11 @@ const Row kRows[] = {
           "cannot be removed as itself.|Could not delete \"{d}OLD\": Directory is not empty.|"
           "{t}DELTREE.EXE = ERRORLEVEL 2", "OLD/|OLD/p=PPPP|OLD(20041231)/|OLD(20041231)/p=PPPP|"
           "P/|P/p=PPPP"),
+    // The "." of "\\.\" would make the delete tool refuse the source once it is copied.
+    {.title = "a path the delete tool refuses is not copied", .before = kOlds + "|OLD/A=a",
+     .command = "/Y \\\\.\\{d}OLD", .out = "\\\\.\\{d}OLD = OLD(20041231)|Error: DELTREE.EXE "
+     "would refuse the path of the folder; nothing was copied.", .only = "windows",
+     .setup = {"tools:DELTREE=real"}},
     // The tools come from the program's own folder (the build's holds DELTREE.EXE), then the
     // system's, never the current one.
     {.title = "a tool planted in the current folder is not run", .before = "OLD/|OLD/A=a|"

@@ -1,8 +1,8 @@
 // The Windows folder merge by two external tools, found on the search path and run one after
 // the other: XCOPY.EXE copies the source tree into the destination, DELTREE.EXE removes the
 // source once every entry of it is found copied. A link, another name of a file or a short name
-// that would make the copy write onto another entry than the source's own copy refuses the merge
-// before anything runs.
+// that would make the copy write onto another entry than the source's own copy, or a source path
+// the delete tool would refuse, refuses the merge before anything runs.
 #include "core/merge.h"
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 
 #include "core/console.h"
 #include "core/entries.h"
+#include "deltree/deltree_rules.h"
 #include "windows/platform_windows.h"
 
 namespace stampix {
@@ -274,6 +275,11 @@ Result MergeFolder(const Move& m, const Choices&, Report& report, Journal*) {
   if (RefuseLongCommandLine(copy, kCopyTool, report) ||
       RefuseLongCommandLine(remove, kDeleteTool, report))
     return {Outcome::kMergeStopped};
+  // A source the delete tool would refuse ("\\.\C:\OLD") must not be copied first.
+  if (!deltree::JudgeCommandLine(platform::Wide(remove)).refusal.empty()) {
+    report.Told(Report::Tool::kRefusesPath, kDeleteTool);
+    return {Outcome::kMergeStopped};
+  }
   std::vector<Made> made;
   Before before;
   if (std::optional<Result> refusal = RefuseUnsafeCopy(m, made, before)) return *refusal;
