@@ -362,13 +362,32 @@ FolderTime LastWriteOf(const Folder&) { return {}; }
 
 Error PutBack(const Folder&, const FolderTime&) { return 0; }
 
-// Between two names of one file (a hard link) the system may report a move that changed
-// nothing: the entry must have left its old name.
+namespace {
+
+// How many names the entry has; nothing when the system does not say. The standard information
+// only: Wine reads the volume for the whole of GetFileInformationByHandle.
+std::optional<DWORD> NamesOf(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  FILE_STANDARD_INFO info;
+  const bool known = GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info);
+  CloseHandle(handle);
+  return known ? std::optional<DWORD>(info.NumberOfLinks) : std::nullopt;
+}
+
+}  // namespace
+
+// Between two names of one file (a hard link) Wine reports a move that changed nothing: the
+// entry must have left its old name. Only an entry with more names than one can have stayed, and
+// only then is the old name looked for, since Wine looks for a name that is gone by reading the
+// whole folder; the new name is there, and costs it no such reading.
 Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                 std::string_view new_name) {
   QuietErrors quiet;
-  const std::string source = PathOf(from, name);
-  if (!MoveFileA(source.c_str(), PathOf(to, new_name).c_str())) return LastError();
+  const std::string source = PathOf(from, name), target = PathOf(to, new_name);
+  if (!MoveFileA(source.c_str(), target.c_str())) return LastError();
+  if (NamesOf(target) == 1u) return 0;
   return GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES ? 0 : ERROR_ALREADY_EXISTS;
 }
 
