@@ -114,7 +114,8 @@ std::optional<std::wstring> FinalPath(const std::wstring& path) {
 bool IsOwn(const std::optional<std::wstring>& folder, const std::wstring& path,
            const std::wstring& name) {
   std::optional<std::wstring> found = FinalPath(path);
-  if (!folder || !found) return Report(path, GetLastError());
+  if (!found) return Report(path, GetLastError());
+  if (!folder) return Report(path, ERROR_CANT_RESOLVE_FILENAME);
   std::wstring own = *folder + L"\\" + name;
   CharUpperBuffW(own.data(), static_cast<DWORD>(own.size()));
   if (*found == own) return true;
