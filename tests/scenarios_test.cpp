@@ -403,6 +403,8 @@ const std::string kUsage;  // the Linux program's own words, which its row shows
 // merged on a stack too small for a frame per level: all still there after.
 const std::string kDeep = Repeat("d/", 300);
 
+const std::string kLinked = "Error: \"OLD\" was kept: \"OLD(20041231)\" holds a link, or shares"
+                          " a file or folder with it.";
 // clang-format off
 // "/Y" on the Windows program with stand-ins for its tools: the lines after the announcement.
 Row Merge(const char* title, std::string before, std::string tools, std::string lines,
@@ -858,17 +860,30 @@ const Row kRows[] = {
     // source, and the delete take what it wrote.
     Merge("a link in the destination that leads into the source", "OLD/|OLD/sub/|OLD/sub/b=b|"
           "OLD(20041231)/|"
-          "OLD(20041231)/sub->../OLD/sub", "DELTREE=real", "Error: \"OLD\" was kept:"
-          " \"OLD(20041231)\" holds a link, or shares a file or folder"
-     " with it."),
+          "OLD(20041231)/sub->../OLD/sub", "DELTREE=real", kLinked),
     Merge("a file of the destination that is the source's own", "OLD/|OLD/b=b|OLD(20041231)/|"
-          "OLD(20041231)/b=>OLD/b", "DELTREE=real", "Error: \"OLD\" was kept: \"OLD(20041231)\""
-          " holds a link, or shares a file or folder"
-     " with it."),
+          "OLD(20041231)/b=>OLD/b", "DELTREE=real", kLinked),
     Merge("a source that is a link into the destination", "OLD(20041231)/|OLD(20041231)/x/|"
-          "OLD->OLD(20041231)/x", "DELTREE=real", "Error: \"OLD\" was kept: \"OLD(20041231)\""
-          " holds a link, or shares a file or folder"
-     " with it."),
+          "OLD->OLD(20041231)/x", "DELTREE=real", kLinked),
+    // Under Wine a link to a file shows as a plain file. Writing through either kind of other
+    // name loses a file, or changes one outside both trees.
+    Merge("a destination file that is another name of another source file", "OLD/|OLD/a=AAAA|"
+          "OLD/b=BBBB|OLD(20041231)/|OLD(20041231)/a=>OLD/b", "DELTREE=real", kLinked),
+    Merge("a destination link to another source file", "OLD/|OLD/a=AAAA|OLD/b=BBBB|"
+          "OLD(20041231)/|OLD(20041231)/a->../OLD/b", "DELTREE=real", kLinked),
+    Merge("a destination link to a file outside both", "EXT/|EXT/a=EEEE|OLD/|OLD/a=AAAA|"
+          "OLD(20041231)/|OLD(20041231)/a->../EXT/a", "DELTREE=real", kLinked),
+    // Wine cannot remove a link to a file as itself: the delete tool leaves it, never its target.
+    Merge("a source link to a file outside", "P/|P/p=PPPP|OLD/|OLD/p->../P/p|OLD(20041231)/",
+          "DELTREE=real", "1 file(s) copied|Could not delete \"{d}OLD\\p\": it is a link that "
+          "cannot be removed as itself.|Could not delete \"{d}OLD\": Directory is not empty.|"
+          "{t}DELTREE.EXE = ERRORLEVEL 2", "OLD/|OLD/p=PPPP|OLD(20041231)/|OLD(20041231)/p=PPPP|"
+          "P/|P/p=PPPP"),
+    // The "." of "\\.\" would make the delete tool refuse the source once it is copied.
+    {.title = "a path the delete tool refuses is not copied", .before = kOlds + "|OLD/A=a",
+     .command = "/Y \\\\.\\{d}OLD", .out = "\\\\.\\{d}OLD = OLD(20041231)|Error: DELTREE.EXE "
+     "would refuse the path of the folder; nothing was copied.", .only = "windows",
+     .setup = {"tools:DELTREE=real"}},
     // The tools come from the program's own folder (the build's holds DELTREE.EXE), then the
     // system's, never the current one.
     {.title = "a tool planted in the current folder is not run", .before = "OLD/|OLD/A=a|"

@@ -38,7 +38,7 @@ class Report {
   void Count(std::int32_t renamed);
 
   // What a folder merge by external tools met (Windows; Linux merges by itself).
-  enum class Tool { kNotFound, kNotStarted, kFailed, kCommandLineTooLong };
+  enum class Tool { kNotFound, kNotStarted, kFailed, kCommandLineTooLong, kRefusesPath };
   // `tool`: its file name, or its path once found; `status`: its exit status when it failed.
   void Told(Tool what, std::string_view tool, std::int32_t status = 0);
 

@@ -1,6 +1,6 @@
 // DELTREE.EXE: removes one folder and everything below it, as STAMPIX.EXE asks after a folder
 // merge, so that the .zip works on a Windows that has no such tool. Links are removed as
-// themselves and never followed. Exit code 0 when the folder is gone.
+// themselves or left, and never followed. Exit code 0 when the folder is gone.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -87,6 +87,43 @@ bool Remove(const std::wstring& path, std::uint32_t attributes) {
   return Report(path, error);
 }
 
+// Where the entry really is, every link on its path resolved, upper-cased and without a separator
+// at its end; nothing, with the reason left for GetLastError, when the system cannot tell.
+std::optional<std::wstring> FinalPath(const std::wstring& path) {
+  HANDLE entry = CreateFileW(
+      deltree::LongPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (entry == INVALID_HANDLE_VALUE) return std::nullopt;
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+  DWORD length = GetFinalPathNameByHandleW(entry, nullptr, 0, kFlags);
+  std::wstring final_path(length, L'\0');
+  if (length) length = GetFinalPathNameByHandleW(entry, final_path.data(), length, kFlags);
+  const DWORD error = GetLastError();
+  CloseHandle(entry);
+  SetLastError(error);
+  if (length == 0 || length >= final_path.size()) return std::nullopt;
+  final_path.resize(length);
+  while (!final_path.empty() && final_path.back() == L'\\') final_path.pop_back();
+  CharUpperBuffW(final_path.data(), static_cast<DWORD>(final_path.size()));
+  return final_path;
+}
+
+// An entry the system does not find at the folder's path and its name is a link, even one it
+// shows as a plain file (as Wine does a link to a file, deleting its target instead): such an
+// entry is left and named. True when the entry is the folder's own.
+bool IsOwn(const std::optional<std::wstring>& folder, const std::wstring& path,
+           const std::wstring& name) {
+  std::optional<std::wstring> found = FinalPath(path);
+  if (!found) return Report(path, GetLastError());
+  if (!folder) return Report(path, ERROR_CANT_RESOLVE_FILENAME);
+  std::wstring own = *folder + L"\\" + name;
+  CharUpperBuffW(own.data(), static_cast<DWORD>(own.size()));
+  if (*found == own) return true;
+  WriteLine("Could not delete " + Quoted(path) +
+            ": it is a link that cannot be removed as itself.");
+  return false;
+}
+
 struct Found {
   std::wstring name;
   DWORD attributes;
@@ -118,8 +155,11 @@ struct Pending {
 bool Empty(const std::wstring& folder, std::vector<Pending>& pending) {
   std::optional<std::vector<Found>> entries = List(folder);
   if (!entries) return Report(folder, GetLastError());
+  const std::optional<std::wstring> here = FinalPath(folder);
   for (const Found& entry : *entries) {
     Pending next{folder + L"\\" + entry.name, entry.attributes};
+    if (!(entry.attributes & deltree::kReparsePoint) && !IsOwn(here, next.path, entry.name))
+      continue;
     if (deltree::PlanEntry(entry.attributes).action == deltree::Action::kDescend)
       pending.push_back(std::move(next));
     else

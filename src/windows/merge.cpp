@@ -1,7 +1,8 @@
 // The Windows folder merge by two external tools, found on the search path and run one after
 // the other: XCOPY.EXE copies the source tree into the destination, DELTREE.EXE removes the
-// source once every entry of it is found copied. A link or a short name that would make the copy
-// write onto another entry than the source's own copy refuses the merge before anything runs.
+// source once every entry of it is found copied. A link, another name of a file or a short name
+// that would make the copy write onto another entry than the source's own copy, or a source path
+// the delete tool would refuse, refuses the merge before anything runs.
 #include "core/merge.h"
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 
 #include "core/console.h"
 #include "core/entries.h"
+#include "deltree/deltree_rules.h"
 #include "windows/platform_windows.h"
 
 namespace stampix {
@@ -85,31 +87,48 @@ std::optional<std::map<std::u32string, platform::Entry>> ByLongName(const platfo
   return by_name;
 }
 
-bool CopiedWhole(const platform::Folder& from, const platform::Folder& to);
+// A source file as it was before the copy, by its path.
+struct Kept {
+  std::uint64_t size;
+  std::int64_t last_write;
+  platform::FileId id;
+};
+using Before = std::map<std::string, Kept>;
+
+bool CopiedWhole(const platform::Folder& from, const platform::Folder& to, const Before& before);
 
 // The copy of one source entry: the same kind, and for a file the same size, last-write time and
-// bytes. The copy tool goes on past what it cannot copy, and that must not go with the source.
+// bytes, and the source file still as it was before the copy (a write into it through another
+// name shows there). The copy tool goes on past what it cannot copy, and that must not go with
+// the source.
 bool Copied(const platform::Folder& from, const platform::Entry& entry, const platform::Folder& to,
-            const platform::Entry* copy) {
+            const platform::Entry* copy, const Before& before) {
   if (!copy || !platform::CanName(entry.name)) return false;
   const bool folder = entry.attributes & platform::kFolder;
   if (folder != bool(copy->attributes & platform::kFolder)) return false;
   if (folder)
-    return CopiedWhole(platform::Folder(from, entry.name), platform::Folder(to, copy->name));
+    return CopiedWhole(platform::Folder(from, entry.name), platform::Folder(to, copy->name),
+                       before);
+  auto kept = before.find(from.path() + entry.name);
+  if (kept == before.end() || kept->second.size != entry.size ||
+      kept->second.last_write != entry.last_write ||
+      platform::Identity(from, entry.name) != kept->second.id)
+    return false;
   return copy->size == entry.size && copy->last_write == entry.last_write &&
          platform::SameContent(from, entry.name, to, copy->name);
 }
 
 // Every entry of the source tree, hidden and system ones too, is in the destination tree at the
 // same place. A folder that cannot be read whole fails.
-bool CopiedWhole(const platform::Folder& from, const platform::Folder& to) {
+bool CopiedWhole(const platform::Folder& from, const platform::Folder& to, const Before& before) {
   platform::Error why = 0;
   std::optional<std::vector<platform::Entry>> entries = FolderEntries(from, why);
   auto copies = ByLongName(to);
   if (!entries || !copies) return false;
   for (const platform::Entry& entry : *entries) {
     auto copy = copies->find(platform::FoldCase(entry.name));
-    if (!Copied(from, entry, to, copy == copies->end() ? nullptr : &copy->second)) return false;
+    if (!Copied(from, entry, to, copy == copies->end() ? nullptr : &copy->second, before))
+      return false;
   }
   return true;
 }
@@ -132,9 +151,10 @@ struct Made {
 // them: into the source, say, whose files the delete then takes.
 Hazard DestinationFolders(const platform::Folder& parent, std::string_view name, Ids& ids) {
   std::optional<std::uint32_t> attributes = platform::Attributes(parent, name);
-  std::optional<platform::FileId> id = platform::Identity(parent, name);
-  if (!attributes || !id) return Hazard::kUnreadable;
-  if ((*attributes & platform::kLink) || !ids.insert(*id).second) return Hazard::kLink;
+  std::optional<platform::Found> found = platform::Examine(parent, name);
+  if (!attributes || !found) return Hazard::kUnreadable;
+  if ((*attributes & platform::kLink) || found->elsewhere || !ids.insert(found->id).second)
+    return Hazard::kLink;
   const platform::Folder folder(parent, name);
   platform::Error why = 0;
   std::optional<std::vector<platform::Entry>> entries = FolderEntries(folder, why);
@@ -146,46 +166,77 @@ Hazard DestinationFolders(const platform::Folder& parent, std::string_view name,
   return hazard;
 }
 
-// Each entry of the source tree against what the copy would write it onto: the entry itself
-// (through a link, or as another name of one file), which the delete would then take; or another
-// entry that the destination finds by the short name the source entry has for its long name.
-Hazard SourceAgainst(const platform::Folder& from, const platform::Folder& to, const Ids& ids,
+// Every entry of the source tree by identity, files too, and each file as it is before the copy.
+// A source folder that is one of the destination's would have the copy write into itself.
+Hazard SourceEntries(const platform::Folder& folder, const Ids& destination, Ids& ids,
+                     Before& before) {
+  platform::Error why = 0;
+  std::optional<std::vector<platform::Entry>> entries = FolderEntries(folder, why);
+  if (!entries) return Hazard::kUnreadable;
+  for (const platform::Entry& entry : *entries) {
+    std::optional<platform::Found> found = platform::Examine(folder, entry.name);
+    if (!found) return Hazard::kUnreadable;
+    ids.insert(found->id);
+    if (!(entry.attributes & platform::kFolder)) {
+      before[folder.path() + entry.name] = {entry.size, entry.last_write, found->id};
+      continue;
+    }
+    if (destination.contains(found->id)) return Hazard::kLink;
+    const platform::Folder inner(folder, entry.name);
+    if (Hazard hazard = SourceEntries(inner, destination, ids, before); hazard != Hazard::kNone)
+      return hazard;
+  }
+  return Hazard::kNone;
+}
+
+// What the copy would write onto is a link, whatever its attributes say, or another name of a
+// source entry, or a file with another name anywhere: a write through it changes that too.
+Hazard Aliased(const platform::Folder& to, const platform::Entry& copy, const Ids& source) {
+  if (copy.attributes & platform::kLink) return Hazard::kLink;
+  std::optional<platform::Found> found = platform::Examine(to, copy.name);
+  if (!found) return Hazard::kUnreadable;
+  const bool file = !(copy.attributes & platform::kFolder);
+  if (found->elsewhere || source.contains(found->id) || (file && found->names > 1))
+    return Hazard::kLink;
+  return Hazard::kNone;
+}
+
+// Each entry of the source tree against what the copy would write it onto: a link, an entry of
+// the source under another name, which the delete would then take; or another entry that the
+// destination finds by the short name the source entry has for its long name.
+Hazard SourceAgainst(const platform::Folder& from, const platform::Folder& to, const Ids& source,
                      std::vector<Made>& made) {
   platform::Error why = 0;
   std::optional<std::vector<platform::Entry>> entries = FolderEntries(from, why);
   if (!entries) return Hazard::kUnreadable;
   for (const platform::Entry& entry : *entries) {
     const bool folder = entry.attributes & platform::kFolder;
-    std::optional<platform::FileId> id =
-        folder ? platform::Identity(from, entry.name) : std::nullopt;
-    if (folder && !id) return Hazard::kUnreadable;
-    if (folder && ids.contains(*id)) return Hazard::kLink;
     std::optional<platform::Entry> copy = platform::Lookup(to, entry.name);
     if (copy && platform::FoldCase(copy->name) != platform::FoldCase(entry.name))
       return Hazard::kShortName;
-    if (copy && ((copy->attributes & platform::kLink) ||
-                 platform::SameFile(from, entry.name, to, copy->name)))
-      return Hazard::kLink;
+    if (copy)
+      if (Hazard hazard = Aliased(to, *copy, source); hazard != Hazard::kNone) return hazard;
     if (!folder) continue;
     if (!copy) made.push_back({to.path(), entry.name, entry.attributes});
     const platform::Folder inner(from, entry.name), inner_copy(to, entry.name);
-    if (Hazard hazard = SourceAgainst(inner, inner_copy, ids, made); hazard != Hazard::kNone)
+    if (Hazard hazard = SourceAgainst(inner, inner_copy, source, made); hazard != Hazard::kNone)
       return hazard;
   }
   return Hazard::kNone;
 }
 
-// What keeps the copy from running; the folders it will make otherwise.
-std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made) {
-  Ids ids;
+// What keeps the copy from running; the folders it will make, and the source files as they are,
+// otherwise.
+std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made, Before& before) {
+  Ids ids, source_ids;
   Hazard hazard = DestinationFolders(m.folder, m.new_name, ids);
   // The source inside the destination: the copy would copy the destination into itself.
   std::optional<platform::FileId> source = platform::Identity(m.folder, m.name);
   if (hazard == Hazard::kNone && !source) hazard = Hazard::kUnreadable;
   if (hazard == Hazard::kNone && ids.contains(*source)) hazard = Hazard::kLink;
-  if (hazard == Hazard::kNone)
-    hazard = SourceAgainst(platform::Folder(m.folder, m.name),
-                           platform::Folder(m.folder, m.new_name), ids, made);
+  const platform::Folder from(m.folder, m.name), to(m.folder, m.new_name);
+  if (hazard == Hazard::kNone) hazard = SourceEntries(from, ids, source_ids, before);
+  if (hazard == Hazard::kNone) hazard = SourceAgainst(from, to, source_ids, made);
   if (hazard == Hazard::kNone) return std::nullopt;
   if (hazard == Hazard::kUnreadable) return Result{Outcome::kNotAllMerged};
   return Result{hazard == Hazard::kLink ? Outcome::kLinkedTrees : Outcome::kShortName};
@@ -197,10 +248,11 @@ std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made) {
 // so, so the source must be gone at the end.
 Result CopyThenDelete(const Move& m, const std::string& copy_tool, const std::string& copy,
                       const std::string& delete_tool, const std::string& remove,
-                      const std::vector<Made>& made, Report& report) {
+                      const std::vector<Made>& made, const Before& before, Report& report) {
   if (!RunTool(copy_tool, copy, report)) return {Outcome::kMergeStopped};
   platform::Pause(kPauseBetweenTools);
-  if (!CopiedWhole(platform::Folder(m.folder, m.name), platform::Folder(m.folder, m.new_name)))
+  if (!CopiedWhole(platform::Folder(m.folder, m.name), platform::Folder(m.folder, m.new_name),
+                   before))
     return {Outcome::kNotAllMerged};
   for (const Made& folder : made)
     platform::AddAttributes(platform::Folder(folder.parent), folder.name, folder.attributes);
@@ -223,9 +275,15 @@ Result MergeFolder(const Move& m, const Choices&, Report& report, Journal*) {
   if (RefuseLongCommandLine(copy, kCopyTool, report) ||
       RefuseLongCommandLine(remove, kDeleteTool, report))
     return {Outcome::kMergeStopped};
+  // A source the delete tool would refuse ("\\.\C:\OLD") must not be copied first.
+  if (!deltree::JudgeCommandLine(platform::Wide(remove)).refusal.empty()) {
+    report.Told(Report::Tool::kRefusesPath, kDeleteTool);
+    return {Outcome::kMergeStopped};
+  }
   std::vector<Made> made;
-  if (std::optional<Result> refusal = RefuseUnsafeCopy(m, made)) return *refusal;
-  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove, made, report);
+  Before before;
+  if (std::optional<Result> refusal = RefuseUnsafeCopy(m, made, before)) return *refusal;
+  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove, made, before, report);
 }
 
 }  // namespace stampix

@@ -32,7 +32,12 @@ bool CanName(std::string_view name) {
   return true;
 }
 
-struct Folder::State {};
+// Where the folder really is, upper-cased, once an entry of it is examined.
+struct Folder::State {
+  mutable std::optional<std::wstring> final_path;
+};
+
+const Folder::State& StateOf(const Folder& folder) { return *folder.state_; }
 
 namespace {
 
@@ -123,6 +128,8 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 }  // namespace
 
 std::size_t TextLength(std::string_view text) { return Widen(text).size(); }
+
+std::wstring Wide(std::string_view text) { return Widen(text); }
 
 std::optional<std::string> InCodePage(std::wstring_view text, unsigned code_page) {
   int size = static_cast<int>(text.size());
@@ -265,6 +272,58 @@ std::optional<FileId> Identity(const Folder& folder, std::string_view name) {
   return FileId{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)};
 }
 
+namespace {
+
+// The path the handle leads to with every link on it resolved, upper-cased, without a separator
+// at its end; the volume by its device name, which every volume has.
+std::optional<std::wstring> FinalPath(HANDLE handle) {
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, path.data(), MAX_PATH, kFlags);
+  if (length >= MAX_PATH) {
+    path.resize(length);
+    length = GetFinalPathNameByHandleW(handle, path.data(), length, kFlags);
+    if (length >= path.size()) return std::nullopt;
+  }
+  if (length == 0) return std::nullopt;
+  path.resize(length);
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  CharUpperBuffW(path.data(), length);
+  return path;
+}
+
+// "" is the current folder, and "C:" the current folder of drive C:.
+const std::optional<std::wstring>& FinalPathOf(const Folder& folder) {
+  std::optional<std::wstring>& known = StateOf(folder).final_path;
+  if (known) return known;
+  HANDLE handle = Open(folder.path().empty() ? "." : folder.path(), 0, kShareAll);
+  if (handle == INVALID_HANDLE_VALUE) return known;
+  known = FinalPath(handle);
+  CloseHandle(handle);
+  return known;
+}
+
+}  // namespace
+
+std::optional<Found> Examine(const Folder& folder, std::string_view name) {
+  const std::optional<std::wstring>& folder_path = FinalPathOf(folder);
+  HANDLE handle = Open(PathOf(folder, name), 0, kShareAll);
+  if (!folder_path || handle == INVALID_HANDLE_VALUE) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    return std::nullopt;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info);
+  std::optional<std::wstring> path = FinalPath(handle);
+  CloseHandle(handle);
+  if (!known || !path) return std::nullopt;
+  std::wstring own = *folder_path + L"\\" + Widen(name);
+  CharUpperBuffW(own.data(), static_cast<DWORD>(own.size()));
+  return Found{{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)},
+               info.nNumberOfLinks,
+               *path != own};
+}
+
 bool SameFile(const Folder& folder, std::string_view name, const Folder& other,
               std::string_view other_name) {
   std::optional<FileId> a = Identity(folder, name);
@@ -303,13 +362,32 @@ FolderTime LastWriteOf(const Folder&) { return {}; }
 
 Error PutBack(const Folder&, const FolderTime&) { return 0; }
 
-// Between two names of one file (a hard link) the system may report a move that changed
-// nothing: the entry must have left its old name.
+namespace {
+
+// How many names the entry has; nothing when the system does not say. The standard information
+// only: the whole of GetFileInformationByHandle, volume and all, costs Wine several times more.
+std::optional<DWORD> NamesOf(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  FILE_STANDARD_INFO info;
+  const bool known = GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info);
+  CloseHandle(handle);
+  return known ? std::optional<DWORD>(info.NumberOfLinks) : std::nullopt;
+}
+
+}  // namespace
+
+// Between two names of one file (a hard link) Wine reports a move that changed nothing: the
+// entry must have left its old name. Only an entry with more names than one can have stayed, and
+// only then is the old name looked for, since Wine looks for a name that is gone by reading the
+// whole folder; the new name is there, and costs it no such reading.
 Error MoveEntry(const Folder& from, std::string_view name, const Folder& to,
                 std::string_view new_name) {
   QuietErrors quiet;
-  const std::string source = PathOf(from, name);
-  if (!MoveFileA(source.c_str(), PathOf(to, new_name).c_str())) return LastError();
+  const std::string source = PathOf(from, name), target = PathOf(to, new_name);
+  if (!MoveFileA(source.c_str(), target.c_str())) return LastError();
+  if (NamesOf(target) == 1u) return 0;
   return GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES ? 0 : ERROR_ALREADY_EXISTS;
 }
 

@@ -19,6 +19,19 @@ constexpr std::uint32_t kLink = 0x400;
 using FileId = std::pair<std::uint32_t, std::uint64_t>;
 std::optional<FileId> Identity(const Folder& folder, std::string_view name);
 
+// What a name leads to, links followed, and whether that is the folder's own entry. Wine shows a
+// link to a file as a plain file (no reparse bit, and opened as its target whatever the flags),
+// so only where the system finds it tells such a link.
+struct Found {
+  FileId id;
+  std::uint32_t names;  // hard links: a file written through one name changes all
+  bool elsewhere;       // not at the folder's path and this name: a link
+};
+std::optional<Found> Examine(const Folder& folder, std::string_view name);
+
+// The text in UTF-16, from the code page of the ANSI calls.
+std::wstring Wide(std::string_view text);
+
 // Sets these read-only, hidden and system bits on the entry, keeping its others.
 void AddAttributes(const Folder& folder, std::string_view name, std::uint32_t attributes);
 

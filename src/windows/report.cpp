@@ -120,6 +120,10 @@ std::string CommandLineTooLong(std::string_view tool) {
   return Join({"Error: Command line too long for ", tool, "."});
 }
 
+std::string RefusesPath(std::string_view tool) {
+  return Join({"Error: ", tool, " would refuse the path of the folder; nothing was copied."});
+}
+
 }  // namespace text
 
 // The line for an outcome, or empty for one that the announcement and the tools said enough of.
@@ -209,6 +213,9 @@ void Report::Told(Tool what, std::string_view tool, std::int32_t status) {
       break;
     case Tool::kCommandLineTooLong:
       PrintLine(text::CommandLineTooLong(tool));
+      break;
+    case Tool::kRefusesPath:
+      PrintLine(text::RefusesPath(tool));
       break;
   }
 }
