@@ -49,6 +49,7 @@ already holds "(", eight digits and ")" is left alone.
                         folder into that folder
       --undo[=JOURNAL]  put back what the latest run not yet undone renamed (or the
                         run of that journal), as far as each entry is still as it left it
+      --runs            list the runs the journals keep, the latest first
       --no-journal      keep no journal of this run (it cannot be undone)
   -h, --help, /?        show this help
       --version         show the version
