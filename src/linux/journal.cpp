@@ -229,10 +229,8 @@ class FileJournal : public Journal {
   // Appended by hand: a stream per record would cost more than the rename it records.
   void Move(const platform::Folder& from, std::string_view name, const platform::Folder& to,
             std::string_view new_name, const platform::Entry& entry, bool taken) override {
-    const std::string from_path = platform::WholePath(from), to_path = platform::WholePath(to);
-    if (from_path.empty() || to_path.empty()) lost_ = ENAMETOOLONG;  // it could not be found again
-    pending_.append("move ").append(Field(from_path)).append(" ").append(Field(name)).append(" ");
-    pending_.append(Field(to_path)).append(" ").append(Field(new_name));
+    pending_.append("move ").append(FolderField(from)).append(" ").append(Field(name));
+    pending_.append(" ").append(FolderField(to)).append(" ").append(Field(new_name));
     pending_.append((entry.attributes & platform::kFolder) ? " d " : " f ");
     for (std::uint64_t number : {entry.device, entry.inode, entry.size}) {
       AppendNumber(number);
@@ -250,7 +248,7 @@ class FileJournal : public Journal {
     if (!time.known) return;
     char mode[16];
     std::snprintf(mode, sizeof mode, " %o\n", platform::ModeOf(folder));
-    pending_.append("time ").append(Field(platform::WholePath(folder))).append(" ");
+    pending_.append("time ").append(FolderField(folder)).append(" ");
     pending_.append(std::to_string(time.seconds)).append(" ");
     pending_.append(std::to_string(time.nanoseconds)).append(mode);
     ++records_;
@@ -285,6 +283,15 @@ class FileJournal : public Journal {
   }
 
  private:
+  // A folder's whole path as a field, made once for all the entries of the folder in hand. A
+  // folder whose whole path cannot be known could not be found again: the journal is lost.
+  const std::string& FolderField(const platform::Folder& folder) {
+    const std::string& whole = platform::WholePath(folder);
+    if (whole.empty()) lost_ = ENAMETOOLONG;
+    if (whole != folder_) folder_ = whole, folder_field_ = Field(whole);
+    return folder_field_;
+  }
+
   template <typename Number>
   void AppendNumber(Number number) {
     char digits[24];
@@ -296,6 +303,7 @@ class FileJournal : public Journal {
   std::string path_;
   std::vector<Identity> holders_;  // the file, its folder and every folder above it, in turn
   std::string pending_;
+  std::string folder_, folder_field_;  // the last folder told, and its field
   std::size_t records_ = 0, unsynced_ = 0;
   bool moves_ = false;
   platform::Error lost_ = 0;

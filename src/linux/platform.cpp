@@ -240,13 +240,13 @@ Folder::Folder(const Folder& parent, std::string_view name)
   if (!parent.state_->whole.empty()) state_->whole = parent.state_->whole + std::string(name) + "/";
 }
 
-std::string WholePath(const Folder& folder) {
+const std::string& WholePath(const Folder& folder) {
   const Folder::State& state = StateOf(folder);
   if (!state.whole.empty() || state.handle < 0) return state.whole;
   char path[4096];
   const std::string link = "/proc/self/fd/" + std::to_string(state.handle);
   const ssize_t n = readlink(link.c_str(), path, sizeof path);
-  if (n <= 0 || n == sizeof path || path[0] != '/') return {};
+  if (n <= 0 || n == sizeof path || path[0] != '/') return state.whole;
   state.whole.assign(path, static_cast<std::size_t>(n));
   if (state.whole != "/") state.whole += '/';
   return state.whole;

@@ -12,7 +12,7 @@ namespace platform {
 
 // The folder's path from the root, ending with "/", with no link, "." or ".." in it: where it
 // was when it was opened. Empty when the system cannot tell.
-std::string WholePath(const Folder& folder);
+const std::string& WholePath(const Folder& folder);
 
 // The folder's permission bits.
 std::uint32_t ModeOf(const Folder& folder);
