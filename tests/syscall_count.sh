@@ -21,9 +21,12 @@ for way in pattern operand; do
   [ $((s2 - s1)) -le 200 ] && [ $((r2 - r1)) -eq 200 ] && [ $((w2 - w1)) -le 200 ] &&
     [ $((t2 - t1)) -le 610 ] || exit 1
 done
-# A full batch of records is made durable in the journal before the first of its renames.
-mkdir "$work/batch" && (cd "$work/batch" && seq -f 'F%04g' 1 4095 | xargs touch)
+# Records are made durable in the journal every 16,384, before the renames of the batch that
+# completes them: of 16,383 files (and the folder's time), the last batch's renames follow a sync.
+mkdir "$work/batch" && (cd "$work/batch" && seq -f 'F%05g' 1 16383 | xargs touch)
 XDG_STATE_HOME=$work/batch.state strace -f -e trace=fdatasync,renameat2 -o "$work/order" \
   "$program" "$work/batch/*" >/dev/null
-first=$(grep -m 1 -oE 'fdatasync|renameat2' "$work/order")
-echo "a batch of 4,096 records: $first first" && [ "$first" = fdatasync ]
+read -r before after < <(awk 'BEGIN { s = 0 } /fdatasync/ { s = 1 } /renameat2/ { r[s]++ }
+                             END { print r[0] + 0, r[1] + 0 }' "$work/order")
+echo "16,384 records: $before renames before the first sync, $after after it"
+[ "$before" -lt 16383 ] && [ "$after" -gt 0 ]
