@@ -24,7 +24,7 @@ same() { diff <(snapshot) before >&2 || fail "$1: W is not as it was"; }
 tree() {
   mkdir -p W/T/S/U && echo u >W/T/S/U/u && (cd W/T && seq -f 'F%04g' 1 "${1:-3}" | xargs touch)
   (cd W/T/S && seq -f 'G%04g' 1 "${1:-3}" | xargs touch)
-  find W -depth -execdir touch -h -d 2001-01-01 {} +
+  find W/ -depth -execdir touch -h -d 2001-01-01 {} +
 }
 run() { "$program" "$@" >/dev/null 2>>"$work/err"; }
 # Waits, for 60 s at the most, until process $1 is blocked writing to its standard output.

@@ -669,9 +669,12 @@ Fate Undoing::PutBack(const Record& m) {
   return Fate::kBack;
 }
 
+// The deepest first: where a folder's times are kept in its parent's entries (exFAT), setting
+// them may write the parent.
 int Undoing::PutTimesBack() {
   int code = 0;
-  for (const auto& [path, state] : read_.folders) {
+  for (auto it = read_.folders.rbegin(); it != read_.folders.rend(); ++it) {
+    const auto& [path, state] = *it;
     if (choices_.dry_run || !touched_.contains(path)) continue;
     platform::Error why = 0;
     const platform::Folder* folder = Reach(path, false, why);
