@@ -282,9 +282,11 @@ void StampListed(const platform::Folder& folder, Listing& listing, const Operand
 
 }  // namespace
 
+// Put back whether or not the folder says its date changed: a FUSE file system may answer from
+// a cache that its own placeholders have made stale.
 void KeepTime(const platform::Folder& folder, const platform::FolderTime& time, bool changed,
               Report& report) {
-  if (!changed || !time.known || platform::LastWriteOf(folder) == time) return;
+  if (!changed || !time.known) return;
   if (platform::Error why = platform::PutBack(folder, time))
     report.Told(NamesOf(folder), Outcome::kTimeNotKept, why);
 }

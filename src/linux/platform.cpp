@@ -360,9 +360,12 @@ FolderTime LastWriteOf(const Folder& folder) {
 }
 
 // Through the open handle where /proc shows it, so that a folder renamed meanwhile keeps its own
-// time; else by its path.
+// time; else by its path. The access time is given as it is, not left out: exFAT through FUSE
+// sets no time at all when one of the two is left out.
 Error PutBack(const Folder& folder, const FolderTime& time) {
-  const struct timespec times[2] = {{0, UTIME_OMIT}, {time.seconds, time.nanoseconds}};
+  struct stat st;
+  if (fstat(Handle(folder), &st) != 0) return Failed(folder);
+  const struct timespec times[2] = {st.st_atim, {time.seconds, time.nanoseconds}};
   const std::string by_handle = "/proc/self/fd/" + std::to_string(Handle(folder));
   if (utimensat(AT_FDCWD, by_handle.c_str(), times, 0) == 0) return 0;
   if (errno != ENOENT) return errno;
