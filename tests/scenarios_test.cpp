@@ -581,7 +581,7 @@ const Row kRows[] = {
     {.title = "a folder's date is put back after renaming inside it", .before = "D/@978350400|D/A",
      .command = "{d}D/A|{d}D|{d}D(20010101)/*", .out = "{d}D/A = A(20041231)|{d}D = D(20010101)|"
      "Renamed 2 files", .after = "D(20010101)/@978350400|D(20010101)/A(20041231)",
-     .only = "linux", .setup = {"TZ=UTC0"}, .dates = true},
+     .only = "linux", .setup = {"TZ=UTC0"}, .images = true, .dates = true},
 
     // ---- The way back: a run, then "--undo" ----
     {.title = "a run and its undo leave every name and date as it was",
