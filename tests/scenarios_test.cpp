@@ -339,7 +339,8 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
 //   DELTREE.EXE instead, and "hold:NAME" keeps the file open without leave to delete it.
 // - In entries, commands and lines "{d}" is the scratch folder as the program shows it, "{t}"
 //   the folder of the tools, "{s}" the separator, "{f}" a name that fills the folder's path to
-//   250 characters, "{n}" today's date and "{p}" the program.
+//   250 characters, "{n}" today's date and "{p}" the program; "{L:A~W:B}" is A on Linux and B on
+//   Windows.
 struct Row {
   const char* title;
   std::string before = "", command = "";
@@ -423,7 +424,7 @@ const Row kRows[] = {
      "X(99999999).TXT|((12345678))|(1234567a)|N.OLD/", .command = "{d}*",
      .out = "{d}README = README(20041231)|{d}D.TAR.GZ = D.TAR(20041231).GZ|{d}N.OLD = N(20041231)"
             ".OLD|{d}(1234567).TXT = (1234567)(20041231).TXT|{d}(123456789) = (123456789)(200412"
-            "31)|{d}(1234567a) = (1234567a)(20041231)|Renamed 6 files",
+            "31)|{d}(1234567a) = (1234567a)(20041231)|Renamed {L:5 files and 1 folder~W:6 files}",
      .after = "((12345678))|(1234567)(20041231).TXT|(123456789)(20041231)|(1234567a)(20041231)|"
               "D.TAR(20041231).GZ|N(20041231).OLD/|README(20041231)|X(99999999).TXT",
      .images = true},
@@ -507,7 +508,7 @@ const Row kRows[] = {
      .command = "{d}A.TXT|{d}N|{d}N/X|/y|{d}B|{d}wh*X.txt|{d}what?.txt|{d}Q&A?/*|{d}OLD/|{d}F/|"
      "{d}L|--|-x", .out = "{d}A.TXT = A(20041231).TXT|{d}B = B(20041231)|{d}whatX.txt = whatX"
      "(20041231).txt|{d}what?.txt = what?(20041231).txt|{d}Q&A?/* = *(20041231)|{d}OLD = OLD("
-     "20041231)|{d}L = L(20041231)|-x = -x(20041231)|Renamed 8 files",
+     "20041231)|{d}L = L(20041231)|-x = -x(20041231)|Renamed 7 files and 1 folder",
      .err = "stampix: cannot stamp \"{d}N\": No such file or directory|"
      "stampix: cannot stamp \"{d}N/X\": No such file or directory|"
      "stampix: cannot rename \"{d}F\" to \"{d}F(20041231)\": Not a directory",
@@ -522,7 +523,8 @@ const Row kRows[] = {
      .code = 1, .only = "linux", .setup = {"cwd"}, .ordered = true},
     {.title = "a pattern selects dot-names only when it starts with a dot, and folders by /",
      .before = ".bashrc|.ssh/|A/|B|C(20041231)/|D->A", .command = "{d}*/|{d}.*", .out = "{d}A = A"
-     "(20041231)|{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 3 files", .after =
+     "(20041231)|{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 1 file and 2 "
+     "folders", .after =
      "(20041231).bashrc|(20041231).ssh/|A(20041231)/|B|C(20041231)/|D->A", .only = "linux"},
     {.title = "a run leaves its own output alone", .before = "A", .command = "{d}*",
      .err = "stampix: skipped \"{d}log.txt\": this run writes its output there",
@@ -563,7 +565,8 @@ const Row kRows[] = {
      .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/.git/|P/.git/x|"
      "P/L->A.JPG|P/T(20010101)/|P/T(20010101)/C@978350400", .command = "-r|{d}P",
      .out = "{d}P/A.JPG = A(20190704).JPG|{d}P/S/B = B(20090101)|{d}P/S = S(20100101)|"
-     "{d}P/L = L(20041231)|{d}P/T(20010101)/C = C(20010101)|{d}P = P(20041231)|Renamed 6 files",
+     "{d}P/L = L(20041231)|{d}P/T(20010101)/C = C(20010101)|{d}P = P(20041231)|Renamed 4 files "
+     "and 2 folders",
      .after = "P(20041231)/|P(20041231)/.git/|P(20041231)/.git/x|P(20041231)/A(20190704).JPG=a"
      "@1562241600|P(20041231)/L(20041231)->A.JPG|P(20041231)/S(20100101)/@1262347200|"
      "P(20041231)/S(20100101)/B(20090101)@1230811200|P(20041231)/T(20010101)/|"
@@ -571,7 +574,8 @@ const Row kRows[] = {
      .dates = true},
     // Nor into a folder of the same file system mounted again inside the tree.
     {.title = "-r does not go into another file system", .before = "P/|P/M/|P/B/|P/A|X/|X/Y",
-     .command = "-r|{d}P", .out = "{d}P/A = A(20041231)|{d}P = P(20041231)|Renamed 2 files",
+     .command = "-r|{d}P", .out = "{d}P/A = A(20041231)|{d}P = P(20041231)|Renamed 1 file and 1 "
+     "folder",
      .err = "stampix: not going into \"{d}P/M\": another file system is mounted there|stampix: not"
      " going into \"{d}P/B\": another file system is mounted there", .after = "P(20041231)/|"
      "P(20041231)/A(20041231)|P(20041231)/B/|P(20041231)/M/|X/|X/Y", .only = "linux",
@@ -580,7 +584,7 @@ const Row kRows[] = {
     // Entries first, then their folder: it keeps the date it had, not the day of the renames.
     {.title = "a folder's date is put back after renaming inside it", .before = "D/@978350400|D/A",
      .command = "{d}D/A|{d}D|{d}D(20010101)/*", .out = "{d}D/A = A(20041231)|{d}D = D(20010101)|"
-     "Renamed 2 files", .after = "D(20010101)/@978350400|D(20010101)/A(20041231)",
+     "Renamed 1 file and 1 folder", .after = "D(20010101)/@978350400|D(20010101)/A(20041231)",
      .only = "linux", .setup = {"TZ=UTC0"}, .dates = true},
 
     // ---- The way back: a run, then "--undo" ----
@@ -670,7 +674,8 @@ const Row kRows[] = {
     {.title = "taken, else modified: a camera card", .before = "DCIM/|DCIM/A.JPG" + kPhoto +
      "|DCIM/N.JPG<jpeg_no_exif.none|DCIM/T.TXT", .command = "--date=taken,modified|-r|{d}DCIM",
      .out = "{d}DCIM/A.JPG = A(20190704).JPG|{d}DCIM/N.JPG = N(20041231).JPG|{d}DCIM/T.TXT = "
-     "T(20041231).TXT|{d}DCIM = DCIM(20041231)|Renamed 4 files", .after = "DCIM(20041231)/|"
+     "T(20041231).TXT|{d}DCIM = DCIM(20041231)|Renamed 3 files and 1 folder (1 by taken, 3 by "
+     "modified)", .after = "DCIM(20041231)/|"
      "DCIM(20041231)/A(20190704).JPG" + kPhoto + "|DCIM(20041231)/N(20041231).JPG<jpeg_no_exif."
      "none|DCIM(20041231)/T(20041231).TXT", .only = "linux"},
     // Nothing to read in a text, a folder, a FIFO (which must not hold the run up), a link (the
@@ -791,7 +796,7 @@ const Row kRows[] = {
     {.title = "no no-replace rename: free names and taken ones",
      .before = "A.TXT=a|D/|B.TXT=b|B(20041231).TXT|E/|E(20041231)/",
      .command = "{d}A.TXT|{d}D|{d}B.TXT|{d}E", .out = "{d}A.TXT = A(20041231).TXT|"
-     "{d}D = D(20041231)|Renamed 2 files",
+     "{d}D = D(20041231)|Renamed 1 file and 1 folder",
      .err = "stampix: skipped \"{d}B.TXT\": \"{d}B(20041231).TXT\" exists|"
      "stampix: skipped \"{d}E\": \"{d}E(20041231)\" exists",
      .after = "A(20041231).TXT=a|A.TXT=saved|B(20041231).TXT|B.TXT=b|D(20041231)/|E(20041231)/|E/",
@@ -802,7 +807,7 @@ const Row kRows[] = {
     {.title = "a folder merges into its stamped name", .before = "OLD/|OLD/S/|OLD/S/NEW=new|"
      "OLD/A=new|OLD/.h=h|OLD(20041231)/|OLD(20041231)/KEEP=keep|OLD(20041231)/A=old|"
      "OLD(20041231)/S/|OLD(20041231)/S/OLD=old", .command = "/Y|{d}*",
-     .out = "{d}OLD = OLD(20041231)|Renamed 1 file", .after = "OLD(20041231)/|OLD(20041231)/.h=h|"
+     .out = "{d}OLD = OLD(20041231)|Renamed 1 folder", .after = "OLD(20041231)/|OLD(20041231)/.h=h|"
      "OLD(20041231)/A=new|OLD(20041231)/KEEP=keep|OLD(20041231)/S/|OLD(20041231)/S/NEW=new|"
      "OLD(20041231)/S/OLD=old", .only = "linux", .images = true},
     {.title = "what cannot be merged stays, and the folder with it", .before = "OLD/|OLD/F=new|"
@@ -941,6 +946,10 @@ std::string Fill(std::string text, const ScratchFolder& scratch) {
       {"{f}", fill},         {"{n}", today},         {"{p}", Native(STAMPIX_PROGRAM)}};
   for (const auto& [mark, by] : marks)
     for (std::size_t at; (at = text.find(mark)) != text.npos;) text.replace(at, 3, by);
+  for (std::size_t at, w, end; (at = text.find("{L:")) != text.npos;) {
+    w = text.find("~W:", at), end = text.find('}', w);
+    text.replace(at, end + 1 - at, kLinux ? text.substr(at + 3, w - at - 3) : text.substr(w + 3, end - w - 3));
+  }
   return text;
 }
 

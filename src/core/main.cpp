@@ -68,7 +68,7 @@ int StampOperands(const Request& request, Report& report, Journal* journal) {
   }
   code = std::max(code, StampGathered(gathered, run, report));
   LeaveFolder(run, report);
-  if (run.tally.found > 1) report.Count(run.tally.renamed);
+  if (run.tally.found > 1) report.Count(run.tally);
   return code;
 }
 

@@ -14,6 +14,17 @@
 
 namespace stampix {
 
+// The entries a run listed, over all its operands, and how many of them it renamed: how many of
+// those were folders, and how many each date source dated.
+struct Tally {
+  std::int32_t found = 0;
+  std::int32_t renamed = 0;
+  std::int32_t folders = 0;
+  std::int32_t by_source[3] = {};  // by DateSource
+
+  bool operator==(const Tally&) const = default;
+};
+
 class Report {
  public:
   explicit Report(const Choices& choices);
@@ -35,7 +46,7 @@ class Report {
   // After: what became of it. `why` is the system's reason, where it gave one.
   void Told(const Names& names, Outcome outcome, platform::Error why = 0);
   // The end of a pass that listed more than one entry.
-  void Count(std::int32_t renamed);
+  void Count(const Tally& tally);
 
   // What a folder merge by external tools met (Windows; Linux merges by itself).
   enum class Tool { kNotFound, kNotStarted, kFailed, kCommandLineTooLong, kRefusesPath };

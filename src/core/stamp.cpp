@@ -37,9 +37,12 @@ struct Pass {
   bool Stopped() const { return journal_lost || report.ShouldStop(); }
 };
 
-// The entry's date by the first of the run's sources that has one; folders have no taken date.
-std::string DateOf(const platform::Folder& folder, const platform::Entry& entry, Pass& pass) {
+// The entry's date by the first of the run's sources that has one, that source in `by`; folders
+// have no taken date.
+std::string DateOf(const platform::Folder& folder, const platform::Entry& entry, Pass& pass,
+                   DateSource& by) {
   for (DateSource source : pass.choices.dates) {
+    by = source;
     std::string date;
     if (source == DateSource::kModified) date = pass.dates.Of(entry.last_write);
     if (source == DateSource::kTaken && !(entry.attributes & platform::kFolder))
@@ -58,14 +61,15 @@ struct Planned {
   std::optional<platform::Entry> described;  // nothing: gone, or not looked up (stamped)
   bool stamped = false;                      // its name holds a stamp already
   std::string new_name;                      // stamped, or empty when it has no date
+  DateSource source = DateSource::kModified;  // the one that dated it
 };
 
 Planned Plan(const platform::Folder& folder, platform::Entry entry, bool describe, Pass& pass) {
-  Planned planned{std::move(entry), std::nullopt, false, {}};
+  Planned planned{std::move(entry), std::nullopt, false, {}, {}};
   planned.stamped = HasStamp(planned.entry.name);
   if (describe || !planned.stamped) planned.described = Describe(folder, planned.entry);
   if (!planned.stamped && planned.described)
-    if (const std::string stamp = StampOf(DateOf(folder, *planned.described, pass)); !stamp.empty())
+    if (const std::string stamp = StampOf(DateOf(folder, *planned.described, pass, planned.source)); !stamp.empty())
       planned.new_name = StampedName(planned.entry.name, stamp);
   return planned;
 }
@@ -120,7 +124,10 @@ Outcome StampEntry(const platform::Folder& folder, const Planned& planned, bool 
 }
 
 void Stamp(const platform::Folder& folder, const Planned& planned, bool folder_itself, Pass& pass) {
-  if (StampEntry(folder, planned, folder_itself, pass) == Outcome::kRenamed) ++pass.tally.renamed;
+  if (StampEntry(folder, planned, folder_itself, pass) != Outcome::kRenamed) return;
+  ++pass.tally.renamed;
+  pass.tally.folders += (planned.described->attributes & platform::kFolder) ? 1 : 0;
+  ++pass.tally.by_source[static_cast<int>(planned.source)];
 }
 
 bool IsFolderEntry(const std::optional<platform::Entry>& entry) {

@@ -282,15 +282,42 @@ bool IsSkip(Outcome outcome, OverwriteMode overwrite) {
 
 std::string Reason(platform::Error why) { return platform::ErrorText(why); }
 
+std::string_view SourceName(DateSource source) {
+  return source == DateSource::kTaken     ? "taken"
+         : source == DateSource::kCreated ? "created"
+                                          : "modified";
+}
+
 // The sources a run tried, as "--date=" names them.
 std::string SourcesTried(const std::vector<DateSource>& dates) {
   std::string names;
-  for (DateSource source : dates)
-    names.append(names.empty() ? "" : ", ")
-        .append(source == DateSource::kTaken     ? "taken"
-                : source == DateSource::kCreated ? "created"
-                                                 : "modified");
+  for (DateSource source : dates) names.append(names.empty() ? "" : ", ").append(SourceName(source));
   return names;
+}
+
+std::string Amount(std::int32_t count, std::string_view what) {
+  return msg::Join({std::to_string(count), " ", what, count == 1 ? "" : "s"});
+}
+
+// "Renamed 3 files", as the Windows program counts, while no folder was renamed, else files and
+// folders apart ("Renamed 1996 files and 13 folders"); with more than one source, how many each
+// dated ("(2 by taken, 1 by modified)").
+std::string CountLine(const Tally& tally, const std::vector<DateSource>& dates, bool preview) {
+  const std::int32_t files = tally.renamed - tally.folders;
+  std::string line = msg::RenamedCount(files, preview);
+  if (tally.folders) {
+    line.resize(line.size() - Amount(files, "file").size());
+    if (files) line.append(Amount(files, "file")).append(" and ");
+    line.append(Amount(tally.folders, "folder"));
+  }
+  const std::int32_t dated = tally.by_source[0] + tally.by_source[1] + tally.by_source[2];
+  if (dates.size() < 2 || !tally.renamed || dated != tally.renamed) return line;  // an undo dates none
+  for (std::size_t i = 0; i < dates.size(); ++i)
+    line.append(i ? ", " : " (")
+        .append(std::to_string(tally.by_source[static_cast<int>(dates[i])]))
+        .append(" by ")
+        .append(SourceName(dates[i]));
+  return line.append(")");
 }
 
 // A date past 9999 is the only way a last write alone fails to date an entry.
@@ -426,8 +453,8 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
 void Report::Told(Tool, std::string_view, std::int32_t) {}
 
 // A NUL-separated record has pairs only: its reader counts them itself.
-void Report::Count(std::int32_t renamed) {
-  if (!choices_.null_record) Record(msg::RenamedCount(renamed, choices_.dry_run));
+void Report::Count(const Tally& tally) {
+  if (!choices_.null_record) Record(CountLine(tally, choices_.dates, choices_.dry_run));
 }
 
 // After a line is lost, nothing more may change: the record would no longer be whole.
