@@ -566,7 +566,8 @@ const Row kRows[] = {
      "P/L->A.JPG|P/T(20010101)/|P/T(20010101)/C@978350400", .command = "-r|{d}P",
      .out = "{d}P/A.JPG = A(20190704).JPG|{d}P/S/B = B(20090101)|{d}P/S = S(20100101)|"
      "{d}P/L = L(20041231)|{d}P/T(20010101)/C = C(20010101)|{d}P = P(20041231)|Renamed 4 files "
-     "and 2 folders",
+     "and 2 folders", .err = "stampix: 1 photo or video was dated by its last write; --date=taken,"
+     "modified dates photos and videos by the day they were taken",
      .after = "P(20041231)/|P(20041231)/.git/|P(20041231)/.git/x|P(20041231)/A(20190704).JPG=a"
      "@1562241600|P(20041231)/L(20041231)->A.JPG|P(20041231)/S(20100101)/@1262347200|"
      "P(20041231)/S(20100101)/B(20090101)@1230811200|P(20041231)/T(20010101)/|"
@@ -948,7 +949,8 @@ std::string Fill(std::string text, const ScratchFolder& scratch) {
     for (std::size_t at; (at = text.find(mark)) != text.npos;) text.replace(at, 3, by);
   for (std::size_t at, w, end; (at = text.find("{L:")) != text.npos;) {
     w = text.find("~W:", at), end = text.find('}', w);
-    text.replace(at, end + 1 - at, kLinux ? text.substr(at + 3, w - at - 3) : text.substr(w + 3, end - w - 3));
+    text.replace(at, end + 1 - at,
+                 kLinux ? text.substr(at + 3, w - at - 3) : text.substr(w + 3, end - w - 3));
   }
   return text;
 }

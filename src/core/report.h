@@ -15,12 +15,14 @@
 namespace stampix {
 
 // The entries a run listed, over all its operands, and how many of them it renamed: how many of
-// those were folders, and how many each date source dated.
+// those were folders, how many each date source dated, and how many photos and videos (by their
+// names) their last write dated.
 struct Tally {
   std::int32_t found = 0;
   std::int32_t renamed = 0;
   std::int32_t folders = 0;
   std::int32_t by_source[3] = {};  // by DateSource
+  std::int32_t photos_by_modified = 0;
 
   bool operator==(const Tally&) const = default;
 };
@@ -45,7 +47,8 @@ class Report {
   void Planned(const Names& names);
   // After: what became of it. `why` is the system's reason, where it gave one.
   void Told(const Names& names, Outcome outcome, platform::Error why = 0);
-  // The end of a pass that listed more than one entry.
+  // The end of a pass: its count, where it listed more than one entry (and on Linux a word on
+  // the photos it dated by their last write).
   void Count(const Tally& tally);
 
   // What a folder merge by external tools met (Windows; Linux merges by itself).

@@ -58,9 +58,9 @@ std::string DateOf(const platform::Folder& folder, const platform::Entry& entry,
 // An entry as the pass will take it: described, and dated, before its turn.
 struct Planned {
   platform::Entry entry;
-  std::optional<platform::Entry> described;  // nothing: gone, or not looked up (stamped)
-  bool stamped = false;                      // its name holds a stamp already
-  std::string new_name;                      // stamped, or empty when it has no date
+  std::optional<platform::Entry> described;   // nothing: gone, or not looked up (stamped)
+  bool stamped = false;                       // its name holds a stamp already
+  std::string new_name;                       // stamped, or empty when it has no date
   DateSource source = DateSource::kModified;  // the one that dated it
 };
 
@@ -69,7 +69,8 @@ Planned Plan(const platform::Folder& folder, platform::Entry entry, bool describ
   planned.stamped = HasStamp(planned.entry.name);
   if (describe || !planned.stamped) planned.described = Describe(folder, planned.entry);
   if (!planned.stamped && planned.described)
-    if (const std::string stamp = StampOf(DateOf(folder, *planned.described, pass, planned.source)); !stamp.empty())
+    if (const std::string stamp = StampOf(DateOf(folder, *planned.described, pass, planned.source));
+        !stamp.empty())
       planned.new_name = StampedName(planned.entry.name, stamp);
   return planned;
 }
@@ -128,6 +129,9 @@ void Stamp(const platform::Folder& folder, const Planned& planned, bool folder_i
   ++pass.tally.renamed;
   pass.tally.folders += (planned.described->attributes & platform::kFolder) ? 1 : 0;
   ++pass.tally.by_source[static_cast<int>(planned.source)];
+  if (planned.source == DateSource::kModified &&
+      !(planned.described->attributes & platform::kFolder))
+    pass.tally.photos_by_modified += IsPhotoOrVideo(planned.entry.name) ? 1 : 0;
 }
 
 bool IsFolderEntry(const std::optional<platform::Entry>& entry) {
@@ -294,6 +298,19 @@ void KeepTime(const platform::Folder& folder, const platform::FolderTime& time, 
   if (!changed || !time.known || platform::LastWriteOf(folder) == time) return;
   if (platform::Error why = platform::PutBack(folder, time))
     report.Told(NamesOf(folder), Outcome::kTimeNotKept, why);
+}
+
+bool IsPhotoOrVideo(std::string_view name) {
+  // What cameras and phones write: stills, raws, movies.
+  static constexpr std::string_view kExtensions[] = {
+      "jpg", "jpeg", "heic", "heif", "tif", "tiff", "dng", "cr2", "cr3", "nef", "arw",
+      "orf", "rw2", "raf",  "png",  "webp", "mp4", "mov", "m4v", "3gp", "avi"};
+  const std::size_t dot = name.rfind('.');
+  if (dot == name.npos) return false;
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
+         std::end(kExtensions);
 }
 
 bool HasStamp(std::string_view name) {

@@ -14,6 +14,10 @@ namespace stampix {
 
 class Journal;
 
+// True when the name's extension, in any case, is one that cameras and phones give photos and
+// videos (".JPG", ".HEIC", ".CR2", ".MOV" ...).
+bool IsPhotoOrVideo(std::string_view name);
+
 // True when the name holds "(" + eight digits + ")" anywhere: it is stamped already.
 bool HasStamp(std::string_view name);
 

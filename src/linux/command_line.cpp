@@ -83,7 +83,7 @@ bool TakeOption(Option option, const std::optional<std::string>& value, const st
   if (option == Option::kListRuns) request.action = Request::Action::kListRuns;
   if (option == Option::kDates) {
     if (std::optional<std::vector<DateSource>> sources = DateSources(value.value_or("")))
-      request.choices.dates = *sources;
+      request.choices.dates = *sources, request.choices.dates_chosen = true;
     else
       option = Option::kUnknown;
   }

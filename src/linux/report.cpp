@@ -64,12 +64,16 @@ written, the day where it was taken; a video's, kept in UTC, becomes the local d
 Each run keeps a journal in $XDG_STATE_HOME/stampix (~/.local/state/stampix).
 
 Examples:
-  stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
-  stampix -n '*.jpg'            shows what stamping this folder's .jpg files would do
-  stampix -r Photos             stamps Photos and everything below it
   stampix --date=taken,modified -r DCIM
                                 stamps a camera card's photos and videos by the day
                                 they were taken, anything else by its last write
+  stampix REPORT.TXT            renames it REPORT(20041231).TXT
+  stampix -n '*.txt'            shows what stamping this folder's .txt files would do
+  stampix -rn Projects          shows what stamping Projects and everything below it
+                                by last write would do
+
+A run that dates photos or videos (.jpg, .heic, .cr2, .mov, .mp4 ...) by their last
+write, --date not given, says so at its end on standard error.
 
 Exit status: 0 when every entry was stamped, was stamped already or was skipped because
 its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
@@ -207,6 +211,13 @@ std::string CannotUndo(std::string_view journal, std::string_view reason) {
   return Say({"cannot undo ", Quoted(journal), ": ", reason});
 }
 
+std::string DatedByLastWrite(std::int32_t photos, bool preview) {
+  return Say({photos == 1 ? "1 photo or video " : std::to_string(photos) + " photos and videos ",
+              preview ? "would be" : photos == 1 ? "was" : "were", " dated by ",
+              photos == 1 ? "its" : "their", " last write; --date=taken,modified dates photos and",
+              " videos by the day they were taken"});
+}
+
 std::string Interrupted() { return Say({"stopped between two entries; the rest is as it was"}); }
 
 std::string NotRecorded(std::string_view line) {
@@ -291,7 +302,8 @@ std::string_view SourceName(DateSource source) {
 // The sources a run tried, as "--date=" names them.
 std::string SourcesTried(const std::vector<DateSource>& dates) {
   std::string names;
-  for (DateSource source : dates) names.append(names.empty() ? "" : ", ").append(SourceName(source));
+  for (DateSource source : dates)
+    names.append(names.empty() ? "" : ", ").append(SourceName(source));
   return names;
 }
 
@@ -311,7 +323,8 @@ std::string CountLine(const Tally& tally, const std::vector<DateSource>& dates, 
     line.append(Amount(tally.folders, "folder"));
   }
   const std::int32_t dated = tally.by_source[0] + tally.by_source[1] + tally.by_source[2];
-  if (dates.size() < 2 || !tally.renamed || dated != tally.renamed) return line;  // an undo dates none
+  // An undo's tally dates none.
+  if (dates.size() < 2 || !tally.renamed || dated != tally.renamed) return line;
   for (std::size_t i = 0; i < dates.size(); ++i)
     line.append(i ? ", " : " (")
         .append(std::to_string(tally.by_source[static_cast<int>(dates[i])]))
@@ -452,9 +465,13 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
 // The Linux program merges by renames alone and starts no tool.
 void Report::Told(Tool, std::string_view, std::int32_t) {}
 
-// A NUL-separated record has pairs only: its reader counts them itself.
+// A NUL-separated record has pairs only: its reader counts them itself. A camera card stamped
+// by the default source gets the day of its copy, or of a camera clock's wrong year: said once.
 void Report::Count(const Tally& tally) {
-  if (!choices_.null_record) Record(CountLine(tally, choices_.dates, choices_.dry_run));
+  if (tally.found > 1 && !choices_.null_record)
+    Record(CountLine(tally, choices_.dates, choices_.dry_run));
+  if (!choices_.dates_chosen && tally.photos_by_modified)
+    PrintError(text::DatedByLastWrite(tally.photos_by_modified, choices_.dry_run));
 }
 
 // After a line is lost, nothing more may change: the record would no longer be whole.

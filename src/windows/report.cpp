@@ -198,7 +198,9 @@ void Report::Told(const Names& names, Outcome outcome, platform::Error) {
   if (!line.empty()) PrintLine(line);
 }
 
-void Report::Count(const Tally& tally) { Record(msg::RenamedCount(tally.renamed, false)); }
+void Report::Count(const Tally& tally) {
+  if (tally.found > 1) Record(msg::RenamedCount(tally.renamed, false));
+}
 
 void Report::Told(Tool what, std::string_view tool, std::int32_t status) {
   switch (what) {
