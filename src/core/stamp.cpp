@@ -145,6 +145,31 @@ Names NamesOf(const platform::Folder& folder) {
   return {path.empty() ? "." : path, {}, {}};
 }
 
+bool ByName(const platform::Entry& a, const platform::Entry& b) { return a.name < b.name; }
+
+// The entries a listing selects, in the order the pass takes them: where the build takes them in
+// name order, all of them read first (the names of one folder) and sorted; else as listed.
+class Selected {
+ public:
+  explicit Selected(Listing& listing) : listing_(listing) {
+    if (!platform::InNameOrder()) return;
+    for (std::optional<platform::Entry> entry; (entry = listing.Next());)
+      sorted_.push_back(std::move(*entry));
+    std::sort(sorted_.begin(), sorted_.end(), ByName);
+  }
+
+  std::optional<platform::Entry> Next() {
+    if (!platform::InNameOrder()) return listing_.Next();
+    if (next_ == sorted_.size()) return std::nullopt;
+    return std::move(sorted_[next_++]);
+  }
+
+ private:
+  Listing& listing_;
+  std::vector<platform::Entry> sorted_;
+  std::size_t next_ = 0;
+};
+
 // ---- Trees ("-r") ----
 
 // Each level of a walk holds its folder open; deeper than this a folder is not entered.
@@ -161,6 +186,7 @@ struct Level {
         renamed_before(pass.tally.renamed) {
     if (pass.journal) pass.journal->FolderTime(folder, time);
     std::optional<std::vector<platform::Entry>> listed = FolderEntries(folder, why);
+    if (listed && platform::InNameOrder()) std::sort(listed->begin(), listed->end(), ByName);
     for (platform::Entry& entry : listed ? *listed : std::vector<platform::Entry>{}) {
       if (entry.name.starts_with('.')) continue;
       entries.push_back(Plan(folder, std::move(entry), true, pass));
@@ -231,9 +257,8 @@ void StampBelow(const platform::Folder& parent, const Planned& top, Pass& pass) 
 // The next entries the listing yields, planned and told to the journal; as many as one batch
 // holds where a journal keeps them, else one at a time. "DIR/" as a pattern ("*/") selects
 // folders only, as the shell's does.
-std::vector<Planned> PlanBatch(const platform::Folder& folder, Listing& listing,
-                               const Operand& operand, Pass& pass) {
-  const bool folders_only = operand.folder_itself && listing.is_pattern();
+std::vector<Planned> PlanBatch(const platform::Folder& folder, Selected& listing,
+                               bool folders_only, Pass& pass) {
   const std::size_t size = pass.journal ? kBatch : 1;
   std::vector<Planned> batch;
   for (std::optional<platform::Entry> entry; batch.size() < size && (entry = listing.Next());) {
@@ -281,8 +306,10 @@ void Carry(const platform::Folder& folder, std::vector<Step>& batch, Pass& pass)
 // must be a folder. With "-r" a folder is stamped after everything below it.
 void StampListed(const platform::Folder& folder, Listing& listing, const Operand& operand,
                  Pass& pass) {
+  Selected selected(listing);
   while (!pass.Stopped()) {
-    const std::vector<Planned> batch = PlanBatch(folder, listing, operand, pass);
+    const std::vector<Planned> batch =
+        PlanBatch(folder, selected, operand.folder_itself && listing.is_pattern(), pass);
     if (batch.empty() || !Kept(pass)) return;
     for (const Planned& planned : batch) {
       if (pass.Stopped()) return;

@@ -34,6 +34,8 @@ std::size_t TextLength(std::string_view text) { return text.size(); }
 
 bool CanName(std::string_view) { return true; }
 
+bool InNameOrder() { return true; }
+
 // An open folder: its descriptor, or why it could not be opened.
 struct Folder::State {
   int handle = -1;
