@@ -534,6 +534,13 @@ const Row kRows[] = {
      .command = "-0|{d}a\\b|{d}C", .out = "{d}a\\b|{d}a\\b(20041231)|{d}C|{d}C(20041231)",
      .after = "C(20041231)|a\\b(20041231)", .only = "linux",
      .setup = {"sh:{} | tr '\\0' '\\n'"}, .ordered = true},
+    // A line of progress on a terminal while the record goes elsewhere, drawn once for 200
+    // entries and erased; none where standard error is no terminal.
+    {.title = "progress on a terminal", .command = "-n|{d}P/*",
+     .out = "\r128 entries, in {d}P\x1B[K\r\x1B[K", .only = "linux",
+     .setup = {"sh:cd {d} && mkdir P && (cd P && seq -f E%03g 200 | xargs touch) && echo \"{} "
+               ">/dev/null\" >../r && { script -qec 'sh ../r; sh ../r 2>&1 | cat' /dev/null; "
+               "s=$?; echo; rm -r P; exit $s; }"}},
     // A slip such as "xargs stampix /Y" over nothing must not stamp the whole folder.
     {.title = "no PATH is a usage error, whatever the options", .before = kTaken + "|.h",
      .command = "-n|/y", .err = "stampix: no PATH given; see \"stampix --help\"", .code = 2,

@@ -208,7 +208,7 @@ struct Level {
 void Visit(std::deque<Level>& levels, Pass& pass) {
   Level& level = levels.back();
   const Planned& planned = level.entries[level.next++];
-  ++pass.tally.found;
+  pass.report.Progress(level.folder, ++pass.tally.found);
   if (!IsFolderEntry(planned.described)) {
     if (!planned.stamped) Stamp(level.folder, planned, false, pass);
     return;
@@ -273,7 +273,7 @@ std::vector<Planned> PlanBatch(const platform::Folder& folder, Selected& listing
 // One planned entry in its turn: "-r" goes below a folder first.
 void Take(const platform::Folder& folder, const Planned& planned, const Operand& operand,
           Pass& pass) {
-  ++pass.tally.found;
+  pass.report.Progress(folder, ++pass.tally.found);
   if (pass.choices.recursive && IsFolderEntry(planned.described)) {
     StampBelow(folder, planned, pass);
     if (pass.Stopped()) return;

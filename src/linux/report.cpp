@@ -399,8 +399,12 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why,
 
 }  // namespace
 
-// A standard output closed by the caller cannot take the record: nothing may change.
-Report::Report(const Choices& choices) : choices_(choices), output_lost_(platform::OutputError()) {}
+// A standard output closed by the caller cannot take the record: nothing may change. Progress
+// is for a person watching a terminal while the record goes to a file or another program.
+Report::Report(const Choices& choices)
+    : choices_(choices),
+      output_lost_(platform::OutputError()),
+      progress_(!platform::IsTerminal(false) && platform::IsTerminal(true)) {}
 
 void Report::Usage() { PrintLines(text::LinuxUsage()); }
 
@@ -408,27 +412,27 @@ void Report::Version() { PrintLine(msg::VersionLine()); }
 
 int Report::NotUnderstood(std::string_view argument) {
   const bool dates = argument == "--date" || argument.starts_with("--date=");
-  PrintError(dates ? text::NotDateSources(Shown(argument)) : text::UnknownOption(Shown(argument)));
+  Warn(dates ? text::NotDateSources(Shown(argument)) : text::UnknownOption(Shown(argument)));
   return 2;
 }
 
 int Report::NoPath() {
-  PrintError(text::NoPath());
+  Warn(text::NoPath());
   return 2;
 }
 
 void Report::Refused(Refusal refusal, std::string_view operand) {
-  PrintError(refusal == Refusal::kEmpty ? text::EmptyOperand()
+  Warn(refusal == Refusal::kEmpty ? text::EmptyOperand()
                                         : text::NoNameOfItsOwn(Shown(operand)));
 }
 
 void Report::NotFound(std::string_view search, platform::Error why) {
   const std::string shown = Shown(search);
-  PrintError(why ? text::CannotStamp(shown, Reason(why)) : text::NothingMatches(shown));
+  Warn(why ? text::CannotStamp(shown, Reason(why)) : text::NothingMatches(shown));
 }
 
 void Report::SearchTooLong(std::string_view search) {
-  PrintError(text::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
+  Warn(text::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
 }
 
 void Report::Planned(const Names&) {}
@@ -443,21 +447,21 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
   if (outcome == Outcome::kListed) return Record(Shown(given.source));
   const Names names{Shown(given.source), Shown(given.destination), {}};
   if (outcome == Outcome::kUndoing) {
-    PrintError(text::Undoing(names.source, choices_.dry_run));
+    Warn(text::Undoing(names.source, choices_.dry_run));
   } else if (outcome == Outcome::kHoldsJournal) {
-    PrintError(text::HoldsJournal(names.source));
+    Warn(text::HoldsJournal(names.source));
   } else if (outcome == Outcome::kSameFile) {
-    PrintError(text::SkippedSameFile(names.source, names.destination));
+    Warn(text::SkippedSameFile(names.source, names.destination));
   } else if (outcome == Outcome::kTakenMeanwhile) {
-    PrintError(text::SkippedMeanwhile(names.source, names.destination));
+    Warn(text::SkippedMeanwhile(names.source, names.destination));
   } else if (outcome == Outcome::kOtherFileSystem) {
-    PrintError(text::NotEntered(names.source));
+    Warn(text::NotEntered(names.source));
   } else if (outcome == Outcome::kOwnOutput) {
-    PrintError(text::SkippedOwnOutput(names.source));
+    Warn(text::SkippedOwnOutput(names.source));
   } else if (IsSkip(outcome, choices_.overwrite)) {
-    PrintError(text::SkippedTaken(names.source, names.destination));
+    Warn(text::SkippedTaken(names.source, names.destination));
   } else {
-    PrintError(Failure(names, outcome, why, choices_.dates));
+    Warn(Failure(names, outcome, why, choices_.dates));
     failed_ = true;
   }
 }
@@ -465,13 +469,34 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
 // The Linux program merges by renames alone and starts no tool.
 void Report::Told(Tool, std::string_view, std::int32_t) {}
 
+// The clock is read only every so many entries, and the line drawn a few times a second at most:
+// "12800 entries, in DCIM/100CANON", the folder's end where it is long.
+void Report::Progress(const platform::Folder& folder, std::int32_t done) {
+  constexpr std::int32_t kEvery = 128;
+  constexpr std::int64_t kPause = 250;  // milliseconds
+  constexpr std::size_t kWidth = 50;    // bytes of the folder shown, so that the line fits
+  if (!progress_ || done % kEvery) return;
+  const std::int64_t now = platform::Milliseconds();
+  if (progress_at_ >= 0 && now - progress_at_ < kPause) return;
+  progress_at_ = now;
+  std::string path = folder.path();  // as lines name it, without the separator at its end
+  if (path.size() > 1) path.pop_back();
+  std::string shown = Shown(path.empty() ? "." : path);
+  if (shown.size() > kWidth) {
+    std::size_t cut = shown.size() - kWidth;
+    while (cut < shown.size() && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) ++cut;
+    shown = "..." + shown.substr(cut);
+  }
+  platform::WriteError(msg::Join({"\r", std::to_string(done), " entries, in ", shown, "\x1B[K"}));
+}
+
 // A NUL-separated record has pairs only: its reader counts them itself. A camera card stamped
 // by the default source gets the day of its copy, or of a camera clock's wrong year: said once.
 void Report::Count(const Tally& tally) {
   if (tally.found > 1 && !choices_.null_record)
     Record(CountLine(tally, choices_.dates, choices_.dry_run));
   if (!choices_.dates_chosen && tally.photos_by_modified)
-    PrintError(text::DatedByLastWrite(tally.photos_by_modified, choices_.dry_run));
+    Warn(text::DatedByLastWrite(tally.photos_by_modified, choices_.dry_run));
 }
 
 // After a line is lost, nothing more may change: the record would no longer be whole.
@@ -483,15 +508,23 @@ void Report::Record(std::string_view line, bool line_end) {
 
 bool Report::ShouldStop() const { return output_lost_ || platform::StopSignal() != 0; }
 
+void Report::Warn(std::string_view line) {
+  if (progress_at_ >= 0) platform::WriteError("\r\x1B[K");
+  progress_at_ = -1;
+  PrintError(line);
+}
+
 int Report::Finish(int code) {
+  if (progress_at_ >= 0) platform::WriteError("\r\x1B[K");
+  progress_at_ = -1;
   // The entry whose line a signal broke into was changed all the same; in a preview, nothing was.
   if (output_lost_ && !unwritten_.empty() && !choices_.dry_run)
-    PrintError(text::NotRecorded(Shown(unwritten_)));
+    Warn(text::NotRecorded(Shown(unwritten_)));
   if (int signal = platform::StopSignal()) {
-    PrintError(text::Interrupted());
+    Warn(text::Interrupted());
     return 128 + signal;
   }
-  if (output_lost_) PrintError(text::OutputLost(Reason(output_lost_)));
+  if (output_lost_) Warn(text::OutputLost(Reason(output_lost_)));
   return output_lost_ || failed_ ? std::max(code, 1) : code;
 }
 

@@ -198,6 +198,9 @@ void Report::Told(const Names& names, Outcome outcome, platform::Error) {
   if (!line.empty()) PrintLine(line);
 }
 
+// Each entry's own lines show how far the run is.
+void Report::Progress(const platform::Folder&, std::int32_t) {}
+
 void Report::Count(const Tally& tally) {
   if (tally.found > 1) Record(msg::RenamedCount(tally.renamed, false));
 }
