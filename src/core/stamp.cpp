@@ -257,8 +257,8 @@ void StampBelow(const platform::Folder& parent, const Planned& top, Pass& pass) 
 // The next entries the listing yields, planned and told to the journal; as many as one batch
 // holds where a journal keeps them, else one at a time. "DIR/" as a pattern ("*/") selects
 // folders only, as the shell's does.
-std::vector<Planned> PlanBatch(const platform::Folder& folder, Selected& listing,
-                               bool folders_only, Pass& pass) {
+std::vector<Planned> PlanBatch(const platform::Folder& folder, Selected& listing, bool folders_only,
+                               Pass& pass) {
   const std::size_t size = pass.journal ? kBatch : 1;
   std::vector<Planned> batch;
   for (std::optional<platform::Entry> entry; batch.size() < size && (entry = listing.Next());) {
@@ -330,8 +330,8 @@ void KeepTime(const platform::Folder& folder, const platform::FolderTime& time, 
 bool IsPhotoOrVideo(std::string_view name) {
   // What cameras and phones write: stills, raws, movies.
   static constexpr std::string_view kExtensions[] = {
-      "jpg", "jpeg", "heic", "heif", "tif", "tiff", "dng", "cr2", "cr3", "nef", "arw",
-      "orf", "rw2", "raf",  "png",  "webp", "mp4", "mov", "m4v", "3gp", "avi"};
+      "jpg", "jpeg", "heic", "heif", "tif",  "tiff", "dng", "cr2", "cr3", "nef", "arw",
+      "orf", "rw2",  "raf",  "png",  "webp", "mp4",  "mov", "m4v", "3gp", "avi"};
   const std::size_t dot = name.rfind('.');
   if (dot == name.npos) return false;
   std::string extension(name.substr(dot + 1));

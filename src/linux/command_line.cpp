@@ -130,8 +130,8 @@ Request ParseCommandLine(const std::vector<std::string>& arguments) {
       taken = TakeOption(Option::kUnknown, std::nullopt, argument, request);
     } else {
       for (std::size_t at = 1; taken && at < argument.size(); ++at)
-        taken = TakeOption(ShortOption(argument[at]), std::nullopt,
-                           std::string("-") + argument[at], request);
+        taken = TakeOption(ShortOption(argument[at]), std::nullopt, std::string("-") + argument[at],
+                           request);
     }
     if (!taken) return request;
   }

@@ -212,10 +212,11 @@ std::string CannotUndo(std::string_view journal, std::string_view reason) {
 }
 
 std::string DatedByLastWrite(std::int32_t photos, bool preview) {
-  return Say({photos == 1 ? "1 photo or video " : std::to_string(photos) + " photos and videos ",
-              preview ? "would be" : photos == 1 ? "was" : "were", " dated by ",
-              photos == 1 ? "its" : "their", " last write; --date=taken,modified dates photos and",
-              " videos by the day they were taken"});
+  const bool one = photos == 1;
+  const std::string_view verb = preview ? " would be" : one ? " was" : " were";
+  return Say({one ? "1 photo or video" : std::to_string(photos) + " photos and videos", verb,
+              " dated by ", one ? "its" : "their", " last write; --date=taken,modified dates",
+              " photos and videos by the day they were taken"});
 }
 
 std::string Interrupted() { return Say({"stopped between two entries; the rest is as it was"}); }
@@ -422,8 +423,7 @@ int Report::NoPath() {
 }
 
 void Report::Refused(Refusal refusal, std::string_view operand) {
-  Warn(refusal == Refusal::kEmpty ? text::EmptyOperand()
-                                        : text::NoNameOfItsOwn(Shown(operand)));
+  Warn(refusal == Refusal::kEmpty ? text::EmptyOperand() : text::NoNameOfItsOwn(Shown(operand)));
 }
 
 void Report::NotFound(std::string_view search, platform::Error why) {
