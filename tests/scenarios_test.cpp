@@ -339,7 +339,8 @@ Result RunProgram(const std::string& command, const Strings& setup, const Scratc
 //   DELTREE.EXE instead, and "hold:NAME" keeps the file open without leave to delete it.
 // - In entries, commands and lines "{d}" is the scratch folder as the program shows it, "{t}"
 //   the folder of the tools, "{s}" the separator, "{f}" a name that fills the folder's path to
-//   250 characters, "{n}" today's date and "{p}" the program.
+//   250 characters, "{n}" today's date and "{p}" the program; "{L:A~W:B}" is A on Linux and B on
+//   Windows.
 struct Row {
   const char* title;
   std::string before = "", command = "";
@@ -348,7 +349,7 @@ struct Row {
   int code = 0;
   std::string_view only = "";  // "linux" or "windows": a row that differs by design
   Strings setup = {};
-  bool ordered = false;  // lines compared in full order, not block by block
+  bool ordered = false;  // Windows: lines compared in full order, not block by block (Linux: always)
   bool images = false;   // Linux: run again on ext4, exFAT and NTFS images
   bool dates = false;    // Linux: entries afterwards with their last writes (see Make)
 };
@@ -421,9 +422,9 @@ const Row kRows[] = {
      .images = true},
     {.title = "every kind of name", .before = "README|D.TAR.GZ|(1234567).TXT|(123456789)|"
      "X(99999999).TXT|((12345678))|(1234567a)|N.OLD/", .command = "{d}*",
-     .out = "{d}README = README(20041231)|{d}D.TAR.GZ = D.TAR(20041231).GZ|{d}N.OLD = N(20041231)"
-            ".OLD|{d}(1234567).TXT = (1234567)(20041231).TXT|{d}(123456789) = (123456789)(200412"
-            "31)|{d}(1234567a) = (1234567a)(20041231)|Renamed 6 files",
+     .out = "{d}(1234567).TXT = (1234567)(20041231).TXT|{d}(123456789) = (123456789)(20041231)|"
+            "{d}(1234567a) = (1234567a)(20041231)|{d}D.TAR.GZ = D.TAR(20041231).GZ|{d}N.OLD = "
+            "N(20041231).OLD|{d}README = README(20041231)|Renamed {L:5 files and 1 folder~W:6 files}",
      .after = "((12345678))|(1234567)(20041231).TXT|(123456789)(20041231)|(1234567a)(20041231)|"
               "D.TAR(20041231).GZ|N(20041231).OLD/|README(20041231)|X(99999999).TXT",
      .images = true},
@@ -451,15 +452,15 @@ const Row kRows[] = {
      .before = "A@1104537600|B@-11644473600.5|C@1104537600.5|D@1104537599.995|Y@-30610267200|"
                "HUGE@1845778901771|O@-62135596800", .command = "/Y|{d}*",
      .out = "{d}A = A(20050101)|{d}B = B(16001231)|{d}C = C(20050101)|{d}D = D(20041231)|"
-            "{d}Y = Y(09991231)|{d}O = O(00010101)|Renamed 6 files",
+            "{d}O = O(00010101)|{d}Y = Y(09991231)|Renamed 6 files",
      .err = "stampix: cannot stamp \"{d}HUGE\": its date has no stamp of eight digits",
      .after = "A(20050101)|B(16001231)|C(20050101)|D(20041231)|HUGE|O(00010101)|Y(09991231)",
      .code = 1, .only = "linux", .setup = {"TZ=UTC0"}},
     // New York: 00:30 in summer and 23:30 in winter local time, and 23:30 EST on 19 March 2006,
     // when summer time still began in April.
     {.title = "the local date by the zone's rules at the entry's own moment",
-     .before = "S@1089952200|W@1074227400|A@1142829000", .command = "{d}*", .out = "{d}S = S(2004"
-     "0716)|{d}W = W(20040115)|{d}A = A(20060319)|Renamed 3 files",
+     .before = "S@1089952200|W@1074227400|A@1142829000", .command = "{d}*", .out = "{d}A = A(20060319)|"
+     "{d}S = S(20040716)|{d}W = W(20040115)|Renamed 3 files",
      .after = "S(20040716)|W(20040115)|A(20060319)", .setup = {"TZ=America/New_York"}},
 
     // ---- The Windows command line ----
@@ -507,7 +508,7 @@ const Row kRows[] = {
      .command = "{d}A.TXT|{d}N|{d}N/X|/y|{d}B|{d}wh*X.txt|{d}what?.txt|{d}Q&A?/*|{d}OLD/|{d}F/|"
      "{d}L|--|-x", .out = "{d}A.TXT = A(20041231).TXT|{d}B = B(20041231)|{d}whatX.txt = whatX"
      "(20041231).txt|{d}what?.txt = what?(20041231).txt|{d}Q&A?/* = *(20041231)|{d}OLD = OLD("
-     "20041231)|{d}L = L(20041231)|-x = -x(20041231)|Renamed 8 files",
+     "20041231)|{d}L = L(20041231)|-x = -x(20041231)|Renamed 7 files and 1 folder",
      .err = "stampix: cannot stamp \"{d}N\": No such file or directory|"
      "stampix: cannot stamp \"{d}N/X\": No such file or directory|"
      "stampix: cannot rename \"{d}F\" to \"{d}F(20041231)\": Not a directory",
@@ -522,7 +523,8 @@ const Row kRows[] = {
      .code = 1, .only = "linux", .setup = {"cwd"}, .ordered = true},
     {.title = "a pattern selects dot-names only when it starts with a dot, and folders by /",
      .before = ".bashrc|.ssh/|A/|B|C(20041231)/|D->A", .command = "{d}*/|{d}.*", .out = "{d}A = A"
-     "(20041231)|{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 3 files", .after =
+     "(20041231)|{d}.bashrc = (20041231).bashrc|{d}.ssh = (20041231).ssh|Renamed 1 file and 2 "
+     "folders", .after =
      "(20041231).bashrc|(20041231).ssh/|A(20041231)/|B|C(20041231)/|D->A", .only = "linux"},
     {.title = "a run leaves its own output alone", .before = "A", .command = "{d}*",
      .err = "stampix: skipped \"{d}log.txt\": this run writes its output there",
@@ -532,6 +534,13 @@ const Row kRows[] = {
      .command = "-0|{d}a\\b|{d}C", .out = "{d}a\\b|{d}a\\b(20041231)|{d}C|{d}C(20041231)",
      .after = "C(20041231)|a\\b(20041231)", .only = "linux",
      .setup = {"sh:{} | tr '\\0' '\\n'"}, .ordered = true},
+    // A line of progress on a terminal while the record goes elsewhere, drawn once for 200
+    // entries and erased; none where standard error is no terminal.
+    {.title = "progress on a terminal", .command = "-n|{d}P/*",
+     .out = "\r128 entries, in {d}P\x1B[K\r\x1B[K", .only = "linux",
+     .setup = {"sh:cd {d} && mkdir P && (cd P && seq -f E%03g 200 | xargs touch) && echo \"{} "
+               ">/dev/null\" >../r && { script -qec 'sh ../r; sh ../r 2>&1 | cat' /dev/null; "
+               "s=$?; echo; rm -r P; exit $s; }"}},
     // A slip such as "xargs stampix /Y" over nothing must not stamp the whole folder.
     {.title = "no PATH is a usage error, whatever the options", .before = kTaken + "|.h",
      .command = "-n|/y", .err = "stampix: no PATH given; see \"stampix --help\"", .code = 2,
@@ -562,8 +571,10 @@ const Row kRows[] = {
     {.title = "-r stamps a tree, each entry by its own date, and keeps every date",
      .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/.git/|P/.git/x|"
      "P/L->A.JPG|P/T(20010101)/|P/T(20010101)/C@978350400", .command = "-r|{d}P",
-     .out = "{d}P/A.JPG = A(20190704).JPG|{d}P/S/B = B(20090101)|{d}P/S = S(20100101)|"
-     "{d}P/L = L(20041231)|{d}P/T(20010101)/C = C(20010101)|{d}P = P(20041231)|Renamed 6 files",
+     .out = "{d}P/A.JPG = A(20190704).JPG|{d}P/L = L(20041231)|{d}P/S/B = B(20090101)|"
+     "{d}P/S = S(20100101)|{d}P/T(20010101)/C = C(20010101)|{d}P = P(20041231)|Renamed 4 files "
+     "and 2 folders", .err = "stampix: 1 photo or video was dated by its last write; --date=taken,"
+     "modified dates photos and videos by the day they were taken",
      .after = "P(20041231)/|P(20041231)/.git/|P(20041231)/.git/x|P(20041231)/A(20190704).JPG=a"
      "@1562241600|P(20041231)/L(20041231)->A.JPG|P(20041231)/S(20100101)/@1262347200|"
      "P(20041231)/S(20100101)/B(20090101)@1230811200|P(20041231)/T(20010101)/|"
@@ -571,23 +582,24 @@ const Row kRows[] = {
      .dates = true},
     // Nor into a folder of the same file system mounted again inside the tree.
     {.title = "-r does not go into another file system", .before = "P/|P/M/|P/B/|P/A|X/|X/Y",
-     .command = "-r|{d}P", .out = "{d}P/A = A(20041231)|{d}P = P(20041231)|Renamed 2 files",
-     .err = "stampix: not going into \"{d}P/M\": another file system is mounted there|stampix: not"
-     " going into \"{d}P/B\": another file system is mounted there", .after = "P(20041231)/|"
+     .command = "-r|{d}P", .out = "{d}P/A = A(20041231)|{d}P = P(20041231)|Renamed 1 file and 1 "
+     "folder",
+     .err = "stampix: not going into \"{d}P/B\": another file system is mounted there|stampix: not"
+     " going into \"{d}P/M\": another file system is mounted there", .after = "P(20041231)/|"
      "P(20041231)/A(20041231)|P(20041231)/B/|P(20041231)/M/|X/|X/Y", .only = "linux",
      .setup = {"sh:mount -t tmpfs none {d}P/M && mount --bind {d}X {d}P/B && { ({}); s=$?; "
                "umount '{d}P(20041231)/M' '{d}P(20041231)/B'; exit $s; }"}},
     // Entries first, then their folder: it keeps the date it had, not the day of the renames.
     {.title = "a folder's date is put back after renaming inside it", .before = "D/@978350400|D/A",
      .command = "{d}D/A|{d}D|{d}D(20010101)/*", .out = "{d}D/A = A(20041231)|{d}D = D(20010101)|"
-     "Renamed 2 files", .after = "D(20010101)/@978350400|D(20010101)/A(20041231)",
+     "Renamed 1 file and 1 folder", .after = "D(20010101)/@978350400|D(20010101)/A(20041231)",
      .only = "linux", .setup = {"TZ=UTC0"}, .images = true, .dates = true},
 
     // ---- The way back: a run, then "--undo" ----
     {.title = "a run and its undo leave every name and date as it was",
      .before = "P/|P/A.JPG=a@1562241600|P/S/@1262347200|P/S/B@1230811200|P/x\\b z",
-     .command = "-r|{d}P", .out = "{d}P(20041231) = P|{d}P/A(20190704).JPG = A.JPG|"
-     "{d}P/S(20100101) = S|{d}P/S/B(20090101) = B|{d}P/x\\\\b z(20041231) = x\\\\b z|"
+     .command = "-r|{d}P", .out = "{d}P(20041231) = P|{d}P/x\\\\b z(20041231) = x\\\\b z|"
+     "{d}P/S(20100101) = S|{d}P/A(20190704).JPG = A.JPG|{d}P/S/B(20090101) = B|"
      "Renamed 5 files", .err = kWhen + "-r {d}P (5 entries)", .after = "P/|P/A.JPG=a@1562241600|"
      "P/S/@1262347200|P/S/B@1230811200|P/x\\b z", .only = "linux",
      .setup = {"TZ=UTC0", kUndo}, .dates = true},
@@ -641,8 +653,8 @@ const Row kRows[] = {
     {.title = "an undo of /Y names what it replaced, and of a merge makes the source again",
      .before = "A.TXT=new|A(20041231).TXT=old|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
      "OLD(20041231)/S/|OLD(20041231)/K=k", .command = "/Y|{d}A.TXT|{d}OLD",
-     .out = "{d}OLD(20041231)/S/B = {d}OLD/S/B|{d}OLD(20041231)/A = {d}OLD/A|{d}A(20041231).TXT = "
-     "A.TXT|Renamed 3 files", .err = kWhen + "/Y {d}A.TXT {d}OLD (5 entries)|stampix: what \"{d}A"
+     .out = "{d}A(20041231).TXT = A.TXT|{d}OLD(20041231)/A = {d}OLD/A|{d}OLD(20041231)/S/B = "
+     "{d}OLD/S/B|Renamed 3 files", .err = kWhen + "/Y {d}A.TXT {d}OLD (5 entries)|stampix: what \"{d}A"
      "(20041231).TXT\" held before the run is gone: /Y replaced it", .after = "A.TXT=new|OLD/|OLD/A=a|OLD/S/|OLD/S/B=b|OLD(20041231)/|"
      "OLD(20041231)/K=k|OLD(20041231)/S/", .code = 1, .only = "linux", .setup = {kUndo}},
     // ---- Dates by other sources ----
@@ -670,7 +682,8 @@ const Row kRows[] = {
     {.title = "taken, else modified: a camera card", .before = "DCIM/|DCIM/A.JPG" + kPhoto +
      "|DCIM/N.JPG<jpeg_no_exif.none|DCIM/T.TXT", .command = "--date=taken,modified|-r|{d}DCIM",
      .out = "{d}DCIM/A.JPG = A(20190704).JPG|{d}DCIM/N.JPG = N(20041231).JPG|{d}DCIM/T.TXT = "
-     "T(20041231).TXT|{d}DCIM = DCIM(20041231)|Renamed 4 files", .after = "DCIM(20041231)/|"
+     "T(20041231).TXT|{d}DCIM = DCIM(20041231)|Renamed 3 files and 1 folder (1 by taken, 3 by "
+     "modified)", .after = "DCIM(20041231)/|"
      "DCIM(20041231)/A(20190704).JPG" + kPhoto + "|DCIM(20041231)/N(20041231).JPG<jpeg_no_exif."
      "none|DCIM(20041231)/T(20041231).TXT", .only = "linux"},
     // Nothing to read in a text, a folder, a FIFO (which must not hold the run up), a link (the
@@ -707,8 +720,7 @@ const Row kRows[] = {
     {.title = "a preview with /Y, a merge too", .before = kTaken + "|OLD/|OLD/A=a|OLD/S/|OLD/S/B|"
      "OLD/F=f|OLD(20041231)/|OLD(20041231)/A=old|OLD(20041231)/S/|OLD(20041231)/F/",
      .command = "--dry-run|/Y|{d}A.TXT|{d}OLD", .out = "{d}A.TXT = A(20041231).TXT|"
-     "{d}OLD/S/B = {d}OLD(20041231)/S/B|"
-     "{d}OLD/A = {d}OLD(20041231)/A|Would rename 1 file",
+     "{d}OLD/A = {d}OLD(20041231)/A|{d}OLD/S/B = {d}OLD(20041231)/S/B|Would rename 1 file",
      .err = "stampix: cannot replace \"{d}OLD(20041231)/F\" by \"{d}OLD/F\": it is a folder|"
      "stampix: not all of \"{d}OLD\" could be merged into \"{d}OLD(20041231)\"; it was kept",
      .code = 1, .only = "linux"},
@@ -791,7 +803,7 @@ const Row kRows[] = {
     {.title = "no no-replace rename: free names and taken ones",
      .before = "A.TXT=a|D/|B.TXT=b|B(20041231).TXT|E/|E(20041231)/",
      .command = "{d}A.TXT|{d}D|{d}B.TXT|{d}E", .out = "{d}A.TXT = A(20041231).TXT|"
-     "{d}D = D(20041231)|Renamed 2 files",
+     "{d}D = D(20041231)|Renamed 1 file and 1 folder",
      .err = "stampix: skipped \"{d}B.TXT\": \"{d}B(20041231).TXT\" exists|"
      "stampix: skipped \"{d}E\": \"{d}E(20041231)\" exists",
      .after = "A(20041231).TXT=a|A.TXT=saved|B(20041231).TXT|B.TXT=b|D(20041231)/|E(20041231)/|E/",
@@ -802,7 +814,7 @@ const Row kRows[] = {
     {.title = "a folder merges into its stamped name", .before = "OLD/|OLD/S/|OLD/S/NEW=new|"
      "OLD/A=new|OLD/.h=h|OLD(20041231)/|OLD(20041231)/KEEP=keep|OLD(20041231)/A=old|"
      "OLD(20041231)/S/|OLD(20041231)/S/OLD=old", .command = "/Y|{d}*",
-     .out = "{d}OLD = OLD(20041231)|Renamed 1 file", .after = "OLD(20041231)/|OLD(20041231)/.h=h|"
+     .out = "{d}OLD = OLD(20041231)|Renamed 1 folder", .after = "OLD(20041231)/|OLD(20041231)/.h=h|"
      "OLD(20041231)/A=new|OLD(20041231)/KEEP=keep|OLD(20041231)/S/|OLD(20041231)/S/NEW=new|"
      "OLD(20041231)/S/OLD=old", .only = "linux", .images = true},
     {.title = "what cannot be merged stays, and the folder with it", .before = "OLD/|OLD/F=new|"
@@ -811,9 +823,9 @@ const Row kRows[] = {
      .command = "/Y|{d}OLD",
      .err = "stampix: cannot merge \"{d}OLD/D\" into \"{d}OLD(20041231)/D\": it is not a folder|"
      "stampix: cannot replace \"{d}OLD(20041231)/F\" by \"{d}OLD/F\": it is a folder|"
+     "stampix: skipped \"{d}OLD/P\": \"{d}OLD(20041231)/P\" is the same file|"
      "stampix: cannot replace \"{d}OLD(20041231)/S/R\" by \"{d}OLD/S/R\": it is read-only,"
      " hidden or not a file|"
-     "stampix: skipped \"{d}OLD/P\": \"{d}OLD(20041231)/P\" is the same file|"
      "stampix: not all of \"{d}OLD\" could be merged into \"{d}OLD(20041231)\"; it was kept",
      .code = 1, .only = "linux"},
     {.title = "a merged folder that cannot be removed", .before = "OLD/|OLD/A=a|OLD(20041231)/",
@@ -941,6 +953,11 @@ std::string Fill(std::string text, const ScratchFolder& scratch) {
       {"{f}", fill},         {"{n}", today},         {"{p}", Native(STAMPIX_PROGRAM)}};
   for (const auto& [mark, by] : marks)
     for (std::size_t at; (at = text.find(mark)) != text.npos;) text.replace(at, 3, by);
+  for (std::size_t at, w, end; (at = text.find("{L:")) != text.npos;) {
+    w = text.find("~W:", at), end = text.find('}', w);
+    text.replace(at, end + 1 - at,
+                 kLinux ? text.substr(at + 3, w - at - 3) : text.substr(w + 3, end - w - 3));
+  }
   return text;
 }
 
@@ -952,11 +969,12 @@ Strings Split(const std::string& text) {
   return parts;
 }
 
-// The lines of a stream, each with its line end, in the order that is the program's own: each
-// entry's block (a line that starts with the folder, on Linux every line, and the lines after it)
-// in order, the blocks themselves in the file system's order, lines before the first block first
-// and a count line last.
+// The lines of a stream, each with its line end, in the order that is the program's own: on
+// Linux all in order (a folder's entries in the byte order of their names); on Windows each
+// entry's block (a line that starts with the folder and the lines after it) in order, the blocks
+// themselves in the file system's order, lines before the first block first and a count line last.
 Strings InOrder(const std::string& text, const std::string& folder, bool ordered) {
+  ordered = ordered || kLinux;
   Strings blocks;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {

@@ -67,7 +67,8 @@ const std::pair<const char*, Request> kTails[] = {
 };
 
 #else
-// The Linux arguments: one operand each, options only as whole arguments before "--".
+// The Linux arguments: one operand each, options before "--", short ones bundled, a long one's
+// value after "=" or as the next argument.
 const std::pair<Strings, Request> kArguments[] = {
     {{}, {kNoPath}}, {{"--"}, {kNoPath}}, {{"-n"}, {kNoPath, {kOff, true}}},
     {{"/y", "-0"}, {kNoPath, {kOn, false, true}}},
@@ -80,10 +81,16 @@ const std::pair<Strings, Request> kArguments[] = {
     {{"a", "-x", "-h"}, {kRefuse, {}, {"a"}, "-x"}}, {{"-"}, {kRefuse, {}, {}, "-"}},
     {{"", "-y"}, {kRefuse, {}, {""}, "-y"}}, {{"--version", "/?"}, {kVersion}},
     {{"--date=taken,created", "a"},
-     {kStamp, {kOff, false, false, false, true, {DateSource::kTaken, DateSource::kCreated}},
+     {kStamp, {kOff, false, false, false, true, {DateSource::kTaken, DateSource::kCreated}, true},
       {"a"}}},
-    {{"--date=taken", "--date=modified"}, {kNoPath}},
-    {{"--date", "a"}, {kRefuse, {}, {}, "--date"}},
+    {{"--date=taken", "--date=modified"}, {kNoPath, {.dates_chosen = true}}},
+    {{"--date", "taken", "a"},
+     {kStamp, {.dates = {DateSource::kTaken}, .dates_chosen = true}, {"a"}}},
+    {{"a", "--date"}, {kRefuse, {}, {"a"}, "--date"}},
+    {{"-rn0", "a"}, {kStamp, {kOff, true, true, true}, {"a"}}},
+    {{"-0n"}, {kNoPath, {kOff, true, true}}},
+    {{"-rxh", "a"}, {kRefuse, {.recursive = true}, {}, "-x"}}, {{"-nh"}, {kUsage, {kOff, true}}},
+    {{"--undo", "j"}, {kUndo, {}, {"j"}}}, {{"--runs=x"}, {kRefuse, {}, {}, "--runs=x"}},
     {{"--date=taken,"}, {kRefuse, {}, {}, "--date=taken,"}},
     {{"--date=Taken"}, {kRefuse, {}, {}, "--date=Taken"}},
     {{"--dates=taken"}, {kRefuse, {}, {}, "--dates=taken"}},

@@ -13,9 +13,9 @@ namespace stampix {
 
 // What the command line asks for. Windows: one tail; the usage for nothing or "/?" anywhere,
 // "/Y" in any case (one glued to path text on both sides is path text), and one operand, its
-// surrounding quotes removed. Linux: one operand an argument, and before "--" the options "-n"
-// ("--dry-run"), "/Y" (any case, "--overwrite"), "-h" ("--help", "/?") and "--version"; any other
-// argument that starts with "-" is not understood.
+// surrounding quotes removed. Linux: one operand an argument, and before "--" the options, short
+// ones bundled ("-rn0"), "/Y" and "/?" whole; any other argument that starts with "-" is not
+// understood.
 Request ParseCommandLine(const std::vector<std::string>& command_line);
 
 // An operand's folder part and name. Windows: the current folder for a lone name; refused when

@@ -41,8 +41,7 @@ int StampGathered(std::vector<Operand>& gathered, Run& run, Report& report) {
   return code;
 }
 
-// Every operand in turn, until one asks to stop, those of one folder together; one count line
-// for the run when it listed more than one entry.
+// Every operand in turn, until one asks to stop, those of one folder together, then the count.
 int StampOperands(const Request& request, Report& report, Journal* journal) {
   Run run{request.choices, journal, {}, {}, 0, {}};
   std::vector<Operand> gathered;
@@ -68,7 +67,7 @@ int StampOperands(const Request& request, Report& report, Journal* journal) {
   }
   code = std::max(code, StampGathered(gathered, run, report));
   LeaveFolder(run, report);
-  if (run.tally.found > 1) report.Count(run.tally.renamed);
+  report.Count(run.tally);
   return code;
 }
 

@@ -46,6 +46,10 @@ std::size_t TextLength(std::string_view text);
 // every name as it is.
 bool CanName(std::string_view name);
 
+// True when a pass takes each folder's entries in the byte order of their names, so that its
+// record reads like a listing (Linux); false: as the system's search yields them (Windows).
+bool InNameOrder();
+
 // ---- Process and console ----
 
 // Sets the process up before anything else: console modes, and how it answers Ctrl+C, a closed

@@ -14,6 +14,19 @@
 
 namespace stampix {
 
+// The entries a run listed, over all its operands, and how many of them it renamed: how many of
+// those were folders, how many each date source dated, and how many photos and videos (by their
+// names) their last write dated.
+struct Tally {
+  std::int32_t found = 0;
+  std::int32_t renamed = 0;
+  std::int32_t folders = 0;
+  std::int32_t by_source[3] = {};  // by DateSource
+  std::int32_t photos_by_modified = 0;
+
+  bool operator==(const Tally&) const = default;
+};
+
 class Report {
  public:
   explicit Report(const Choices& choices);
@@ -34,8 +47,12 @@ class Report {
   void Planned(const Names& names);
   // After: what became of it. `why` is the system's reason, where it gave one.
   void Told(const Names& names, Outcome outcome, platform::Error why = 0);
-  // The end of a pass that listed more than one entry.
-  void Count(std::int32_t renamed);
+  // The pass has taken `done` entries, the last in `folder` (Linux: a line of progress on a
+  // terminal, for a run whose record goes elsewhere).
+  void Progress(const platform::Folder& folder, std::int32_t done);
+  // The end of a pass: its count, where it listed more than one entry (and on Linux a word on
+  // the photos it dated by their last write).
+  void Count(const Tally& tally);
 
   // What a folder merge by external tools met (Windows; Linux merges by itself).
   enum class Tool { kNotFound, kNotStarted, kFailed, kCommandLineTooLong, kRefusesPath };
@@ -51,11 +68,15 @@ class Report {
  private:
   // Writes one line of the record of what changed (`line_end`: with the line end).
   void Record(std::string_view line, bool line_end = true);
+  // Linux: writes one line to standard error, the progress line erased first.
+  void Warn(std::string_view line);
 
   Choices choices_;
   bool failed_ = false;              // an entry failed (an operand's failure is in the code)
   platform::Error output_lost_ = 0;  // why a line of the record could not be written
   std::string unwritten_;            // that line
+  bool progress_ = false;            // Linux: progress is shown on standard error
+  std::int64_t progress_at_ = -1;    // when it was last drawn; -1: it is not on the screen
 };
 
 }  // namespace stampix

@@ -23,6 +23,7 @@ struct Choices {
   bool journal = true;       // Linux: the run keeps a journal, for "--undo" ("--no-journal": none)
   std::vector<DateSource> dates = {DateSource::kModified};  // tried in turn; the first that
                                                             // dates the entry stamps it
+  bool dates_chosen = false;  // Linux "--date" given: no word on photos dated by their last write
 
   bool operator==(const Choices&) const = default;
 };

@@ -37,9 +37,12 @@ struct Pass {
   bool Stopped() const { return journal_lost || report.ShouldStop(); }
 };
 
-// The entry's date by the first of the run's sources that has one; folders have no taken date.
-std::string DateOf(const platform::Folder& folder, const platform::Entry& entry, Pass& pass) {
+// The entry's date by the first of the run's sources that has one, that source in `by`; folders
+// have no taken date.
+std::string DateOf(const platform::Folder& folder, const platform::Entry& entry, Pass& pass,
+                   DateSource& by) {
   for (DateSource source : pass.choices.dates) {
+    by = source;
     std::string date;
     if (source == DateSource::kModified) date = pass.dates.Of(entry.last_write);
     if (source == DateSource::kTaken && !(entry.attributes & platform::kFolder))
@@ -55,17 +58,19 @@ std::string DateOf(const platform::Folder& folder, const platform::Entry& entry,
 // An entry as the pass will take it: described, and dated, before its turn.
 struct Planned {
   platform::Entry entry;
-  std::optional<platform::Entry> described;  // nothing: gone, or not looked up (stamped)
-  bool stamped = false;                      // its name holds a stamp already
-  std::string new_name;                      // stamped, or empty when it has no date
+  std::optional<platform::Entry> described;   // nothing: gone, or not looked up (stamped)
+  bool stamped = false;                       // its name holds a stamp already
+  std::string new_name;                       // stamped, or empty when it has no date
+  DateSource source = DateSource::kModified;  // the one that dated it
 };
 
 Planned Plan(const platform::Folder& folder, platform::Entry entry, bool describe, Pass& pass) {
-  Planned planned{std::move(entry), std::nullopt, false, {}};
+  Planned planned{std::move(entry), std::nullopt, false, {}, {}};
   planned.stamped = HasStamp(planned.entry.name);
   if (describe || !planned.stamped) planned.described = Describe(folder, planned.entry);
   if (!planned.stamped && planned.described)
-    if (const std::string stamp = StampOf(DateOf(folder, *planned.described, pass)); !stamp.empty())
+    if (const std::string stamp = StampOf(DateOf(folder, *planned.described, pass, planned.source));
+        !stamp.empty())
       planned.new_name = StampedName(planned.entry.name, stamp);
   return planned;
 }
@@ -120,7 +125,13 @@ Outcome StampEntry(const platform::Folder& folder, const Planned& planned, bool 
 }
 
 void Stamp(const platform::Folder& folder, const Planned& planned, bool folder_itself, Pass& pass) {
-  if (StampEntry(folder, planned, folder_itself, pass) == Outcome::kRenamed) ++pass.tally.renamed;
+  if (StampEntry(folder, planned, folder_itself, pass) != Outcome::kRenamed) return;
+  ++pass.tally.renamed;
+  pass.tally.folders += (planned.described->attributes & platform::kFolder) ? 1 : 0;
+  ++pass.tally.by_source[static_cast<int>(planned.source)];
+  if (planned.source == DateSource::kModified &&
+      !(planned.described->attributes & platform::kFolder))
+    pass.tally.photos_by_modified += IsPhotoOrVideo(planned.entry.name) ? 1 : 0;
 }
 
 bool IsFolderEntry(const std::optional<platform::Entry>& entry) {
@@ -133,6 +144,31 @@ Names NamesOf(const platform::Folder& folder) {
   if (path.size() > 1) path.pop_back();
   return {path.empty() ? "." : path, {}, {}};
 }
+
+bool ByName(const platform::Entry& a, const platform::Entry& b) { return a.name < b.name; }
+
+// The entries a listing selects, in the order the pass takes them: where the build takes them in
+// name order, all of them read first (the names of one folder) and sorted; else as listed.
+class Selected {
+ public:
+  explicit Selected(Listing& listing) : listing_(listing) {
+    if (!platform::InNameOrder()) return;
+    for (std::optional<platform::Entry> entry; (entry = listing.Next());)
+      sorted_.push_back(std::move(*entry));
+    std::sort(sorted_.begin(), sorted_.end(), ByName);
+  }
+
+  std::optional<platform::Entry> Next() {
+    if (!platform::InNameOrder()) return listing_.Next();
+    if (next_ == sorted_.size()) return std::nullopt;
+    return std::move(sorted_[next_++]);
+  }
+
+ private:
+  Listing& listing_;
+  std::vector<platform::Entry> sorted_;
+  std::size_t next_ = 0;
+};
 
 // ---- Trees ("-r") ----
 
@@ -150,6 +186,7 @@ struct Level {
         renamed_before(pass.tally.renamed) {
     if (pass.journal) pass.journal->FolderTime(folder, time);
     std::optional<std::vector<platform::Entry>> listed = FolderEntries(folder, why);
+    if (listed && platform::InNameOrder()) std::sort(listed->begin(), listed->end(), ByName);
     for (platform::Entry& entry : listed ? *listed : std::vector<platform::Entry>{}) {
       if (entry.name.starts_with('.')) continue;
       entries.push_back(Plan(folder, std::move(entry), true, pass));
@@ -171,7 +208,7 @@ struct Level {
 void Visit(std::deque<Level>& levels, Pass& pass) {
   Level& level = levels.back();
   const Planned& planned = level.entries[level.next++];
-  ++pass.tally.found;
+  pass.report.Progress(level.folder, ++pass.tally.found);
   if (!IsFolderEntry(planned.described)) {
     if (!planned.stamped) Stamp(level.folder, planned, false, pass);
     return;
@@ -220,9 +257,8 @@ void StampBelow(const platform::Folder& parent, const Planned& top, Pass& pass) 
 // The next entries the listing yields, planned and told to the journal; as many as one batch
 // holds where a journal keeps them, else one at a time. "DIR/" as a pattern ("*/") selects
 // folders only, as the shell's does.
-std::vector<Planned> PlanBatch(const platform::Folder& folder, Listing& listing,
-                               const Operand& operand, Pass& pass) {
-  const bool folders_only = operand.folder_itself && listing.is_pattern();
+std::vector<Planned> PlanBatch(const platform::Folder& folder, Selected& listing, bool folders_only,
+                               Pass& pass) {
   const std::size_t size = pass.journal ? kBatch : 1;
   std::vector<Planned> batch;
   for (std::optional<platform::Entry> entry; batch.size() < size && (entry = listing.Next());) {
@@ -237,7 +273,7 @@ std::vector<Planned> PlanBatch(const platform::Folder& folder, Listing& listing,
 // One planned entry in its turn: "-r" goes below a folder first.
 void Take(const platform::Folder& folder, const Planned& planned, const Operand& operand,
           Pass& pass) {
-  ++pass.tally.found;
+  pass.report.Progress(folder, ++pass.tally.found);
   if (pass.choices.recursive && IsFolderEntry(planned.described)) {
     StampBelow(folder, planned, pass);
     if (pass.Stopped()) return;
@@ -270,8 +306,10 @@ void Carry(const platform::Folder& folder, std::vector<Step>& batch, Pass& pass)
 // must be a folder. With "-r" a folder is stamped after everything below it.
 void StampListed(const platform::Folder& folder, Listing& listing, const Operand& operand,
                  Pass& pass) {
+  Selected selected(listing);
   while (!pass.Stopped()) {
-    const std::vector<Planned> batch = PlanBatch(folder, listing, operand, pass);
+    const std::vector<Planned> batch =
+        PlanBatch(folder, selected, operand.folder_itself && listing.is_pattern(), pass);
     if (batch.empty() || !Kept(pass)) return;
     for (const Planned& planned : batch) {
       if (pass.Stopped()) return;
@@ -289,6 +327,19 @@ void KeepTime(const platform::Folder& folder, const platform::FolderTime& time, 
   if (!changed || !time.known) return;
   if (platform::Error why = platform::PutBack(folder, time))
     report.Told(NamesOf(folder), Outcome::kTimeNotKept, why);
+}
+
+bool IsPhotoOrVideo(std::string_view name) {
+  // What cameras and phones write: stills, raws, movies.
+  static constexpr std::string_view kExtensions[] = {
+      "jpg", "jpeg", "heic", "heif", "tif",  "tiff", "dng", "cr2", "cr3", "nef", "arw",
+      "orf", "rw2",  "raf",  "png",  "webp", "mp4",  "mov", "m4v", "3gp", "avi"};
+  const std::size_t dot = name.rfind('.');
+  if (dot == name.npos) return false;
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
+         std::end(kExtensions);
 }
 
 bool HasStamp(std::string_view name) {

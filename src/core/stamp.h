@@ -14,6 +14,10 @@ namespace stampix {
 
 class Journal;
 
+// True when the name's extension, in any case, is one that cameras and phones give photos and
+// videos (".JPG", ".HEIC", ".CR2", ".MOV" ...).
+bool IsPhotoOrVideo(std::string_view name);
+
 // True when the name holds "(" + eight digits + ")" anywhere: it is stamped already.
 bool HasStamp(std::string_view name);
 
@@ -22,12 +26,6 @@ std::string StampOf(std::string_view date);
 
 // The name with the stamp put before its last dot, or at its end when it has no dot.
 std::string StampedName(std::string_view name, std::string_view stamp);
-
-// The entries a run listed, over all its operands, and how many of them it renamed.
-struct Tally {
-  std::int32_t found = 0;
-  std::int32_t renamed = 0;
-};
 
 // Puts the folder's last write back to `time` when `changed` (something inside it was renamed)
 // and it is no longer that; a folder that cannot have it back is told.

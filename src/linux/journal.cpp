@@ -799,7 +799,7 @@ int Undo(const Request& request, Report& report) {
     report.Told({taken.path, {}, {}}, Outcome::kNotMarked, why);
     code = 1;
   }
-  if (tried > 1) report.Count(back);
+  report.Count({.found = tried, .renamed = back});
   return left ? 1 : code;
 }
 

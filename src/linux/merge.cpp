@@ -5,6 +5,7 @@
 // stack frame per level, and no deeper than its open folders allow.
 #include "core/merge.h"
 
+#include <algorithm>
 #include <deque>
 
 #include "core/entries.h"
@@ -29,6 +30,9 @@ struct Level {
         to(to_parent, to_name),
         to_time(platform::LastWriteOf(to)) {
     if (auto listed = FolderEntries(from, why)) entries = std::move(*listed);
+    // In name order, as the pass takes a folder's entries.
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
     if (!listed_ok()) left = 1;
     if (!journal || !listed_ok()) return;
     // The source as it was, to make it again; the destination's date, to give it back.

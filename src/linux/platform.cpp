@@ -34,6 +34,8 @@ std::size_t TextLength(std::string_view text) { return text.size(); }
 
 bool CanName(std::string_view) { return true; }
 
+bool InNameOrder() { return true; }
+
 // An open folder: its descriptor, or why it could not be opened.
 struct Folder::State {
   int handle = -1;
@@ -218,6 +220,14 @@ Error WriteOutput(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes
 Error OutputError() { return write(STDOUT_FILENO, "", 0) < 0 ? errno : 0; }
 
 void WriteError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes); }
+
+bool IsTerminal(bool error) { return isatty(error ? STDERR_FILENO : STDOUT_FILENO) == 1; }
+
+std::int64_t Milliseconds() {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 std::string ErrorText(Error error) { return strerror(error); }
 

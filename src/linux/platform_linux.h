@@ -29,6 +29,12 @@ Error OutputError();
 // Writes the bytes to standard error with one call; a failure is ignored.
 void WriteError(std::string_view bytes);
 
+// True when standard output (or, with `error`, standard error) is a terminal.
+bool IsTerminal(bool error);
+
+// A steady clock's milliseconds, for pacing what a terminal is shown.
+std::int64_t Milliseconds();
+
 // The system's own words for an error, such as "Permission denied".
 std::string ErrorText(Error error);
 

@@ -64,12 +64,16 @@ written, the day where it was taken; a video's, kept in UTC, becomes the local d
 Each run keeps a journal in $XDG_STATE_HOME/stampix (~/.local/state/stampix).
 
 Examples:
-  stampix IMG_0001.JPG          renames it IMG_0001(20041231).JPG
-  stampix -n '*.jpg'            shows what stamping this folder's .jpg files would do
-  stampix -r Photos             stamps Photos and everything below it
   stampix --date=taken,modified -r DCIM
                                 stamps a camera card's photos and videos by the day
                                 they were taken, anything else by its last write
+  stampix REPORT.TXT            renames it REPORT(20041231).TXT
+  stampix -n '*.txt'            shows what stamping this folder's .txt files would do
+  stampix -rn Projects          shows what stamping Projects and everything below it
+                                by last write would do
+
+A run that dates photos or videos (.jpg, .heic, .cr2, .mov, .mp4 ...) by their last
+write, --date not given, says so at its end on standard error.
 
 Exit status: 0 when every entry was stamped, was stamped already or was skipped because
 its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
@@ -207,6 +211,14 @@ std::string CannotUndo(std::string_view journal, std::string_view reason) {
   return Say({"cannot undo ", Quoted(journal), ": ", reason});
 }
 
+std::string DatedByLastWrite(std::int32_t photos, bool preview) {
+  const bool one = photos == 1;
+  const std::string_view verb = preview ? " would be" : one ? " was" : " were";
+  return Say({one ? "1 photo or video" : std::to_string(photos) + " photos and videos", verb,
+              " dated by ", one ? "its" : "their", " last write; --date=taken,modified dates",
+              " photos and videos by the day they were taken"});
+}
+
 std::string Interrupted() { return Say({"stopped between two entries; the rest is as it was"}); }
 
 std::string NotRecorded(std::string_view line) {
@@ -282,15 +294,44 @@ bool IsSkip(Outcome outcome, OverwriteMode overwrite) {
 
 std::string Reason(platform::Error why) { return platform::ErrorText(why); }
 
+std::string_view SourceName(DateSource source) {
+  return source == DateSource::kTaken     ? "taken"
+         : source == DateSource::kCreated ? "created"
+                                          : "modified";
+}
+
 // The sources a run tried, as "--date=" names them.
 std::string SourcesTried(const std::vector<DateSource>& dates) {
   std::string names;
   for (DateSource source : dates)
-    names.append(names.empty() ? "" : ", ")
-        .append(source == DateSource::kTaken     ? "taken"
-                : source == DateSource::kCreated ? "created"
-                                                 : "modified");
+    names.append(names.empty() ? "" : ", ").append(SourceName(source));
   return names;
+}
+
+std::string Amount(std::int32_t count, std::string_view what) {
+  return msg::Join({std::to_string(count), " ", what, count == 1 ? "" : "s"});
+}
+
+// "Renamed 3 files", as the Windows program counts, while no folder was renamed, else files and
+// folders apart ("Renamed 1996 files and 13 folders"); with more than one source, how many each
+// dated ("(2 by taken, 1 by modified)").
+std::string CountLine(const Tally& tally, const std::vector<DateSource>& dates, bool preview) {
+  const std::int32_t files = tally.renamed - tally.folders;
+  std::string line = msg::RenamedCount(files, preview);
+  if (tally.folders) {
+    line.resize(line.size() - Amount(files, "file").size());
+    if (files) line.append(Amount(files, "file")).append(" and ");
+    line.append(Amount(tally.folders, "folder"));
+  }
+  const std::int32_t dated = tally.by_source[0] + tally.by_source[1] + tally.by_source[2];
+  // An undo's tally dates none.
+  if (dates.size() < 2 || !tally.renamed || dated != tally.renamed) return line;
+  for (std::size_t i = 0; i < dates.size(); ++i)
+    line.append(i ? ", " : " (")
+        .append(std::to_string(tally.by_source[static_cast<int>(dates[i])]))
+        .append(" by ")
+        .append(SourceName(dates[i]));
+  return line.append(")");
 }
 
 // A date past 9999 is the only way a last write alone fails to date an entry.
@@ -359,8 +400,12 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why,
 
 }  // namespace
 
-// A standard output closed by the caller cannot take the record: nothing may change.
-Report::Report(const Choices& choices) : choices_(choices), output_lost_(platform::OutputError()) {}
+// A standard output closed by the caller cannot take the record: nothing may change. Progress
+// is for a person watching a terminal while the record goes to a file or another program.
+Report::Report(const Choices& choices)
+    : choices_(choices),
+      output_lost_(platform::OutputError()),
+      progress_(!platform::IsTerminal(false) && platform::IsTerminal(true)) {}
 
 void Report::Usage() { PrintLines(text::LinuxUsage()); }
 
@@ -368,27 +413,26 @@ void Report::Version() { PrintLine(msg::VersionLine()); }
 
 int Report::NotUnderstood(std::string_view argument) {
   const bool dates = argument == "--date" || argument.starts_with("--date=");
-  PrintError(dates ? text::NotDateSources(Shown(argument)) : text::UnknownOption(Shown(argument)));
+  Warn(dates ? text::NotDateSources(Shown(argument)) : text::UnknownOption(Shown(argument)));
   return 2;
 }
 
 int Report::NoPath() {
-  PrintError(text::NoPath());
+  Warn(text::NoPath());
   return 2;
 }
 
 void Report::Refused(Refusal refusal, std::string_view operand) {
-  PrintError(refusal == Refusal::kEmpty ? text::EmptyOperand()
-                                        : text::NoNameOfItsOwn(Shown(operand)));
+  Warn(refusal == Refusal::kEmpty ? text::EmptyOperand() : text::NoNameOfItsOwn(Shown(operand)));
 }
 
 void Report::NotFound(std::string_view search, platform::Error why) {
   const std::string shown = Shown(search);
-  PrintError(why ? text::CannotStamp(shown, Reason(why)) : text::NothingMatches(shown));
+  Warn(why ? text::CannotStamp(shown, Reason(why)) : text::NothingMatches(shown));
 }
 
 void Report::SearchTooLong(std::string_view search) {
-  PrintError(text::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
+  Warn(text::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
 }
 
 void Report::Planned(const Names&) {}
@@ -403,21 +447,21 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
   if (outcome == Outcome::kListed) return Record(Shown(given.source));
   const Names names{Shown(given.source), Shown(given.destination), {}};
   if (outcome == Outcome::kUndoing) {
-    PrintError(text::Undoing(names.source, choices_.dry_run));
+    Warn(text::Undoing(names.source, choices_.dry_run));
   } else if (outcome == Outcome::kHoldsJournal) {
-    PrintError(text::HoldsJournal(names.source));
+    Warn(text::HoldsJournal(names.source));
   } else if (outcome == Outcome::kSameFile) {
-    PrintError(text::SkippedSameFile(names.source, names.destination));
+    Warn(text::SkippedSameFile(names.source, names.destination));
   } else if (outcome == Outcome::kTakenMeanwhile) {
-    PrintError(text::SkippedMeanwhile(names.source, names.destination));
+    Warn(text::SkippedMeanwhile(names.source, names.destination));
   } else if (outcome == Outcome::kOtherFileSystem) {
-    PrintError(text::NotEntered(names.source));
+    Warn(text::NotEntered(names.source));
   } else if (outcome == Outcome::kOwnOutput) {
-    PrintError(text::SkippedOwnOutput(names.source));
+    Warn(text::SkippedOwnOutput(names.source));
   } else if (IsSkip(outcome, choices_.overwrite)) {
-    PrintError(text::SkippedTaken(names.source, names.destination));
+    Warn(text::SkippedTaken(names.source, names.destination));
   } else {
-    PrintError(Failure(names, outcome, why, choices_.dates));
+    Warn(Failure(names, outcome, why, choices_.dates));
     failed_ = true;
   }
 }
@@ -425,9 +469,34 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
 // The Linux program merges by renames alone and starts no tool.
 void Report::Told(Tool, std::string_view, std::int32_t) {}
 
-// A NUL-separated record has pairs only: its reader counts them itself.
-void Report::Count(std::int32_t renamed) {
-  if (!choices_.null_record) Record(msg::RenamedCount(renamed, choices_.dry_run));
+// The clock is read only every so many entries, and the line drawn a few times a second at most:
+// "12800 entries, in DCIM/100CANON", the folder's end where it is long.
+void Report::Progress(const platform::Folder& folder, std::int32_t done) {
+  constexpr std::int32_t kEvery = 128;
+  constexpr std::int64_t kPause = 250;  // milliseconds
+  constexpr std::size_t kWidth = 50;    // bytes of the folder shown, so that the line fits
+  if (!progress_ || done % kEvery) return;
+  const std::int64_t now = platform::Milliseconds();
+  if (progress_at_ >= 0 && now - progress_at_ < kPause) return;
+  progress_at_ = now;
+  std::string path = folder.path();  // as lines name it, without the separator at its end
+  if (path.size() > 1) path.pop_back();
+  std::string shown = Shown(path.empty() ? "." : path);
+  if (shown.size() > kWidth) {
+    std::size_t cut = shown.size() - kWidth;
+    while (cut < shown.size() && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) ++cut;
+    shown = "..." + shown.substr(cut);
+  }
+  platform::WriteError(msg::Join({"\r", std::to_string(done), " entries, in ", shown, "\x1B[K"}));
+}
+
+// A NUL-separated record has pairs only: its reader counts them itself. A camera card stamped
+// by the default source gets the day of its copy, or of a camera clock's wrong year: said once.
+void Report::Count(const Tally& tally) {
+  if (tally.found > 1 && !choices_.null_record)
+    Record(CountLine(tally, choices_.dates, choices_.dry_run));
+  if (!choices_.dates_chosen && tally.photos_by_modified)
+    Warn(text::DatedByLastWrite(tally.photos_by_modified, choices_.dry_run));
 }
 
 // After a line is lost, nothing more may change: the record would no longer be whole.
@@ -439,15 +508,23 @@ void Report::Record(std::string_view line, bool line_end) {
 
 bool Report::ShouldStop() const { return output_lost_ || platform::StopSignal() != 0; }
 
+void Report::Warn(std::string_view line) {
+  if (progress_at_ >= 0) platform::WriteError("\r\x1B[K");
+  progress_at_ = -1;
+  PrintError(line);
+}
+
 int Report::Finish(int code) {
+  if (progress_at_ >= 0) platform::WriteError("\r\x1B[K");
+  progress_at_ = -1;
   // The entry whose line a signal broke into was changed all the same; in a preview, nothing was.
   if (output_lost_ && !unwritten_.empty() && !choices_.dry_run)
-    PrintError(text::NotRecorded(Shown(unwritten_)));
+    Warn(text::NotRecorded(Shown(unwritten_)));
   if (int signal = platform::StopSignal()) {
-    PrintError(text::Interrupted());
+    Warn(text::Interrupted());
     return 128 + signal;
   }
-  if (output_lost_) PrintError(text::OutputLost(Reason(output_lost_)));
+  if (output_lost_) Warn(text::OutputLost(Reason(output_lost_)));
   return output_lost_ || failed_ ? std::max(code, 1) : code;
 }
 

@@ -21,6 +21,8 @@ const std::size_t kMaxCommandLine = 256;
 
 bool EndsFolderPart(char c) { return c == '\\' || c == '/' || c == ':'; }
 
+bool InNameOrder() { return false; }
+
 // The path rules strip a trailing dot or blank, and read the rest as patterns, separators or a
 // stream name; the system's "?" also stands for a character the code page cannot hold.
 bool CanName(std::string_view name) {

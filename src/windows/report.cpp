@@ -198,7 +198,12 @@ void Report::Told(const Names& names, Outcome outcome, platform::Error) {
   if (!line.empty()) PrintLine(line);
 }
 
-void Report::Count(std::int32_t renamed) { Record(msg::RenamedCount(renamed, false)); }
+// Each entry's own lines show how far the run is.
+void Report::Progress(const platform::Folder&, std::int32_t) {}
+
+void Report::Count(const Tally& tally) {
+  if (tally.found > 1) Record(msg::RenamedCount(tally.renamed, false));
+}
 
 void Report::Told(Tool what, std::string_view tool, std::int32_t status) {
   switch (what) {
