@@ -709,6 +709,46 @@ const Row kRows[] = {
      .err = "stampix: \"--date=taken,exif\" is not a list of date sources (modified, taken,"
      " created); see \"stampix --help\"", .code = 2, .only = "linux"},
 
+    // ---- Photo groups (Linux): a photo or video with its sidecars, one date, all or none ----
+    // The raw leads, else the still, else the movie; a whole-name sidecar is stamped where its
+    // photo's name is; a folder, or a stem without a photo or video, is no group.
+    {.title = "groups: sidecars, a raw and its JPEG, whole names, stems without a photo",
+     .before = "IMG_1.CR2@1505390400|IMG_1.JPG|IMG_1.XMP|IMG_1.CR2.xmp|IMG_1.txt|IMG_2.MOV@"
+     "1505390400|IMG_2.THM|IMG_2.aae|IMG_3.MOV@1505390400|IMG_3.JPG|IMG_4.JPG" + kPhoto +
+     "|IMG_4.XMP|F.JPG/@1505390400|F.XMP|X.THM@1505390400|X.XMP|notes.pdf@1505390400|notes.txt",
+     .command = "--date=taken,modified|{d}*", .out = "{d}F.JPG = F(20170914).JPG|{d}F.XMP = F("
+     "20041231).XMP|{d}IMG_1.CR2 = IMG_1(20170914).CR2|{d}IMG_1.CR2.xmp = IMG_1(20170914).CR2.xmp|"
+     "{d}IMG_1.JPG = IMG_1(20170914).JPG|{d}IMG_1.XMP = IMG_1(20170914).XMP|{d}IMG_1.txt = IMG_1("
+     "20041231).txt|{d}IMG_2.MOV = IMG_2(20170914).MOV|{d}IMG_2.THM = IMG_2(20170914).THM|"
+     "{d}IMG_2.aae = IMG_2(20170914).aae|{d}IMG_3.JPG = IMG_3(20041231).JPG|{d}IMG_3.MOV = IMG_3("
+     "20041231).MOV|{d}IMG_4.JPG = IMG_4(20190704).JPG|{d}IMG_4.XMP = IMG_4(20190704).XMP|"
+     "{d}X.THM = X(20170914).THM|{d}X.XMP = X(20041231).XMP|{d}notes.pdf = notes(20170914).pdf|"
+     "{d}notes.txt = notes(20041231).txt|Renamed 17 files and 1 folder (2 by taken, 16 by "
+     "modified)", .after = "F(20170914).JPG/|F(20041231).XMP|IMG_1(20170914).CR2|IMG_1(20170914)."
+     "CR2.xmp|IMG_1(20170914).JPG|IMG_1(20170914).XMP|IMG_1(20041231).txt|IMG_2(20170914).MOV|"
+     "IMG_2(20170914).THM|IMG_2(20170914).aae|IMG_3(20041231).JPG|IMG_3(20041231).MOV|"
+     "IMG_4(20190704).JPG" + kPhoto + "|IMG_4(20190704).XMP|X(20170914).THM|X(20041231).XMP|"
+     "notes(20170914).pdf|notes(20041231).txt", .only = "linux", .setup = {"TZ=UTC0"}},
+    // A member named, or selected by a pattern, brings its group; named again it is not missing.
+    // One name taken holds the whole group; --no-groups stamps a photo alone.
+    {.title = "groups: one member named, a clash, --no-groups", .before = "A.JPG@1505390400|A.XMP|"
+     "B.JPG@1505390400|B.XMP|B(20170914).XMP|C.JPG@1505390400|C.XMP|D.MOV@1505390400|D.THM",
+     .command = "--date=modified|{d}A.XMP|{d}A.JPG|{d}B.JPG|{d}D.T*", .out = "{d}A.JPG = A("
+     "20170914).JPG|{d}A.XMP = A(20170914).XMP|{d}D.MOV = D(20170914).MOV|{d}D.THM = D(20170914)."
+     "THM|Renamed 4 files|{d}C.JPG = C(20170914).JPG", .err = "stampix: skipped \"{d}B.XMP\": "
+     "\"{d}B(20170914).XMP\" exists; the entries that go with it stay as they are: B.JPG",
+     .after = "A(20170914).JPG|A(20170914).XMP|B(20170914).XMP|B.JPG|B.XMP|C(20170914).JPG|C.XMP|"
+     "D(20170914).MOV|D(20170914).THM", .only = "linux", .setup = {"TZ=UTC0", "sh:{ ({}) && {p} "
+     "--no-journal --date=modified --no-groups {d}C.JPG; }"}},
+    // Each member its own move in the journal: the tree's groups all go back.
+    {.title = "groups: -r and its undo", .before = "P/|P/IMG_1.JPG@1505390400|P/IMG_1.JPG.xmp|"
+     "P/S/|P/S/V.MP4@1505390400|P/S/V.THM", .command = "-r|{d}P", .out = "{d}P(20041231) = P|"
+     "{d}P/S(20041231) = S|{d}P/IMG_1(20170914).JPG.xmp = IMG_1.JPG.xmp|{d}P/IMG_1(20170914).JPG"
+     " = IMG_1.JPG|{d}P/S/V(20170914).THM = V.THM|{d}P/S/V(20170914).MP4 = V.MP4|Renamed 6 files",
+     .err = kWhen + "-r {d}P (6 entries)", .after = "P/|P/IMG_1.JPG@1505390400|P/IMG_1.JPG.xmp|"
+     "P/S/|P/S/V.MP4@1505390400|P/S/V.THM", .only = "linux", .setup = {"TZ=UTC0", kUndo},
+     .dates = true},
+
     // ---- Previews: every conflict judged, nothing changed ----
     {.title = "a preview of free and taken names", .before = "A.TXT=a|B=b|B(20041231)=old|D/|"
      "D(20041231)|E|E(20041231)/", .command = "-n|{d}*", .out = "{d}A.TXT = A(20041231).TXT|"

@@ -13,7 +13,9 @@ bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
 
 }  // namespace
 
-Listing::Listing(const platform::Folder& folder, std::string_view name, bool dot_names_apart) {
+Listing::Listing(const platform::Folder& folder, std::string_view name, bool dot_names_apart,
+                 bool keep_passed)
+    : keep_passed_(keep_passed) {
   if (IsDotEntry(name)) return;
   if (!name.empty()) pending_ = platform::Lookup(folder, name, &error_);
   if (pending_ || (!name.empty() && !HasWildcard(name))) return;
@@ -24,9 +26,11 @@ Listing::Listing(const platform::Folder& folder, std::string_view name, bool dot
 
 std::optional<platform::Entry> Listing::NextSelected() {
   if (pending_ || !search_) return std::exchange(pending_, std::nullopt);
-  while (std::optional<platform::Entry> entry = search_->Next())
+  while (std::optional<platform::Entry> entry = search_->Next()) {
     if (!(skip_dot_names_ && entry->name.starts_with('.')) && pattern_->Matches(entry->name))
       return entry;
+    if (keep_passed_ && !IsDotEntry(entry->name)) passed_.push_back(std::move(*entry));
+  }
   return std::nullopt;
 }
 

@@ -18,7 +18,9 @@ namespace stampix {
 class Listing {
  public:
   // `dot_names_apart`: a pattern selects names that start with a dot only if it starts with one.
-  Listing(const platform::Folder& folder, std::string_view name, bool dot_names_apart);
+  // `keep_passed`: a pattern keeps the entries it does not select, for Passed.
+  Listing(const platform::Folder& folder, std::string_view name, bool dot_names_apart,
+          bool keep_passed = false);
 
   // The next selected entry other than "." and "..", or nothing when none is left.
   std::optional<platform::Entry> Next();
@@ -34,6 +36,10 @@ class Listing {
   // True when the name is a pattern rather than the name of one entry.
   bool is_pattern() const { return pattern_.has_value(); }
 
+  // The entries listed so far that the pattern did not select ("." and ".." aside), where it
+  // keeps them; handed over once.
+  std::vector<platform::Entry> Passed() { return std::move(passed_); }
+
  private:
   std::optional<platform::Entry> NextSelected();
 
@@ -41,6 +47,8 @@ class Listing {
   std::optional<WildcardPattern> pattern_;
   std::optional<platform::FolderSearch> search_;
   bool skip_dot_names_ = false;
+  bool keep_passed_ = false;
+  std::vector<platform::Entry> passed_;
   platform::Error error_ = 0;
 };
 

@@ -50,6 +50,11 @@ bool CanName(std::string_view name);
 // record reads like a listing (Linux); false: as the system's search yields them (Windows).
 bool InNameOrder();
 
+// True when a pass stamps a photo or video and the entries that go with it (its sidecars, the
+// JPEG beside a raw) as one, by one date (Linux, which has each folder's names whole for it);
+// false: every entry alone, by its own (Windows).
+bool GroupsPhotos();
+
 // ---- Process and console ----
 
 // Sets the process up before anything else: console modes, and how it answers Ctrl+C, a closed

@@ -99,6 +99,13 @@ Result MoveUnderPolicy(const Move& m, const Choices& choices) {
   return Carry(m, verdict, why);
 }
 
+Result Foresee(const Move& m, const Choices& choices) {
+  if (std::optional<Outcome> refusal = Refused(m)) return {*refusal};
+  if (!platform::Attributes(m.folder, m.new_name)) return {Outcome::kRenamed};
+  const Verdict verdict = Judge(Look(m, choices.overwrite), choices.overwrite, false);
+  return {verdict.step == Step::kNone ? verdict.outcome : Outcome::kRenamed};
+}
+
 Outcome RenameEntry(const Move& move, const Choices& choices, Report& report, Journal* journal) {
   Result result = MoveUnderPolicy(move, choices);
   if (result.merge) result = MergeFolder(move, choices, report, journal);

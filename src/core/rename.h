@@ -121,6 +121,11 @@ bool MayReplace(std::uint32_t attributes);
 // of the new name replaced in one step where the policy allows. In a preview, only judged.
 Result MoveUnderPolicy(const Move& move, const Choices& choices);
 
+// What the policy would make of the move, judged before anything is changed: kRenamed when the
+// new name is free or "/Y" would replace what holds it, else why the move would not be made.
+// Costs one look-up where the new name is free.
+Result Foresee(const Move& move, const Choices& choices);
+
 // Renames the entry under the conflict policy, merging a folder into a folder, and tells the
 // report what became of it.
 Outcome RenameEntry(const Move& move, const Choices& choices, Report& report, Journal* journal);

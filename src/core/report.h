@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/platform.h"
 #include "core/rename.h"
@@ -47,6 +48,11 @@ class Report {
   void Planned(const Names& names);
   // After: what became of it. `why` is the system's reason, where it gave one.
   void Told(const Names& names, Outcome outcome, platform::Error why = 0);
+  // A group of a photo or video and the entries that go with it is left whole as it is: one of
+  // them (`names`) would not take its new name, for the reason `outcome` and `why` say; `others`
+  // are the names of the rest.
+  void Held(const Names& names, Outcome outcome, platform::Error why,
+            const std::vector<std::string>& others);
   // The pass has taken `done` entries, the last in `folder` (Linux: a line of progress on a
   // terminal, for a run whose record goes elsewhere).
   void Progress(const platform::Folder& folder, std::int32_t done);
@@ -68,6 +74,9 @@ class Report {
  private:
   // Writes one line of the record of what changed (`line_end`: with the line end).
   void Record(std::string_view line, bool line_end = true);
+  // Linux: the line that tells why an entry was not renamed, the run marked as failed where it
+  // is a failure.
+  std::string Trouble(const Names& names, Outcome outcome, platform::Error why);
   // Linux: writes one line to standard error, the progress line erased first.
   void Warn(std::string_view line);
 

@@ -24,6 +24,7 @@ struct Choices {
   std::vector<DateSource> dates = {DateSource::kModified};  // tried in turn; the first that
                                                             // dates the entry stamps it
   bool dates_chosen = false;  // Linux "--date" given: no word on photos dated by their last write
+  bool each_alone = false;    // Linux "--no-groups": a photo's sidecars each by its own date
 
   bool operator==(const Choices&) const = default;
 };

@@ -17,6 +17,7 @@ enum class Option {
   kNull,
   kRecursive,
   kNoJournal,
+  kNoGroups,
   kUndo,
   kListRuns,
   kDates,
@@ -32,6 +33,7 @@ Option LongOption(std::string_view name) {
   if (name == "null") return Option::kNull;
   if (name == "recursive") return Option::kRecursive;
   if (name == "no-journal") return Option::kNoJournal;
+  if (name == "no-groups") return Option::kNoGroups;
   if (name == "undo") return Option::kUndo;
   if (name == "runs") return Option::kListRuns;
   if (name == "date") return Option::kDates;
@@ -78,6 +80,7 @@ bool TakeOption(Option option, const std::optional<std::string>& value, const st
   if (option == Option::kNull) request.choices.null_record = true;
   if (option == Option::kRecursive) request.choices.recursive = true;
   if (option == Option::kNoJournal) request.choices.journal = false;
+  if (option == Option::kNoGroups) request.choices.each_alone = true;
   if (option == Option::kUndo) request.action = Request::Action::kUndo;
   if (option == Option::kUndo && value && !value->empty()) request.journal = *value;
   if (option == Option::kListRuns) request.action = Request::Action::kListRuns;

@@ -36,6 +36,8 @@ bool CanName(std::string_view) { return true; }
 
 bool InNameOrder() { return true; }
 
+bool GroupsPhotos() { return true; }
+
 // An open folder: its descriptor, or why it could not be opened.
 struct Folder::State {
   int handle = -1;

@@ -45,6 +45,8 @@ already holds "(", eight digits and ")" is left alone.
                         date for it: modified (its last write, the default), taken
                         (when a photo or video was taken, by its own metadata) or
                         created (when it was made, where the file system keeps that)
+      --no-groups       stamp each entry alone, by its own date: not a photo or video
+                        with the entries that go with it (see below)
       --overwrite, /Y   when the new name is taken, replace that file, or merge the
                         folder into that folder
       --undo[=JOURNAL]  put back what the latest run not yet undone renamed (or the
@@ -72,8 +74,14 @@ Examples:
   stampix -rn Projects          shows what stamping Projects and everything below it
                                 by last write would do
 
-A run that dates photos or videos (.jpg, .heic, .cr2, .mov, .mp4 ...) by their last
-write, --date not given, says so at its end on standard error.
+In one folder, a photo or video and the entries named by its stem and an extension
+below (IMG_1.XMP, the IMG_1.JPG beside IMG_1.CR2) or by its whole name and one
+(IMG_1.CR2.xmp) are stamped as one, all or none, by the date of the raw, else the
+still, else the movie: IMG_1(20170914).XMP, IMG_1(20170914).CR2.xmp. Naming one names
+them all. Raws: dng cr2 cr3 nef arw orf rw2 raf; stills: jpg jpeg heic heif tif tiff
+png webp; movies: mp4 mov m4v 3gp avi; sidecars: xmp aae thm, and all of these.
+A run that dates photos or videos by their last write, --date not given, says so at
+its end on standard error.
 
 Exit status: 0 when every entry was stamped, was stamped already or was skipped because
 its new name is taken; 1 when a PATH or an entry failed; 2 for a command line that is
@@ -445,25 +453,33 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
     return Record(msg::Join({given.source, {"", 1}, given.destination, {"", 1}}), false);
   }
   if (outcome == Outcome::kListed) return Record(Shown(given.source));
+  Warn(Trouble(given, outcome, why));
+}
+
+void Report::Held(const Names& names, Outcome outcome, platform::Error why,
+                  const std::vector<std::string>& others) {
+  std::string line = Trouble(names, outcome, why);
+  line.append("; the entries that go with it stay as they are: ");
+  for (const std::string& name : others)
+    line.append(&name == &others.front() ? "" : ", ").append(Shown(name));
+  Warn(line);
+}
+
+// The line on standard error for an entry that was not renamed; a failure, not a skip, marks the
+// run as failed.
+std::string Report::Trouble(const Names& given, Outcome outcome, platform::Error why) {
   const Names names{Shown(given.source), Shown(given.destination), {}};
-  if (outcome == Outcome::kUndoing) {
-    Warn(text::Undoing(names.source, choices_.dry_run));
-  } else if (outcome == Outcome::kHoldsJournal) {
-    Warn(text::HoldsJournal(names.source));
-  } else if (outcome == Outcome::kSameFile) {
-    Warn(text::SkippedSameFile(names.source, names.destination));
-  } else if (outcome == Outcome::kTakenMeanwhile) {
-    Warn(text::SkippedMeanwhile(names.source, names.destination));
-  } else if (outcome == Outcome::kOtherFileSystem) {
-    Warn(text::NotEntered(names.source));
-  } else if (outcome == Outcome::kOwnOutput) {
-    Warn(text::SkippedOwnOutput(names.source));
-  } else if (IsSkip(outcome, choices_.overwrite)) {
-    Warn(text::SkippedTaken(names.source, names.destination));
-  } else {
-    Warn(Failure(names, outcome, why, choices_.dates));
-    failed_ = true;
-  }
+  if (outcome == Outcome::kUndoing) return text::Undoing(names.source, choices_.dry_run);
+  if (outcome == Outcome::kHoldsJournal) return text::HoldsJournal(names.source);
+  if (outcome == Outcome::kSameFile) return text::SkippedSameFile(names.source, names.destination);
+  if (outcome == Outcome::kTakenMeanwhile)
+    return text::SkippedMeanwhile(names.source, names.destination);
+  if (outcome == Outcome::kOtherFileSystem) return text::NotEntered(names.source);
+  if (outcome == Outcome::kOwnOutput) return text::SkippedOwnOutput(names.source);
+  if (IsSkip(outcome, choices_.overwrite))
+    return text::SkippedTaken(names.source, names.destination);
+  failed_ = true;
+  return Failure(names, outcome, why, choices_.dates);
 }
 
 // The Linux program merges by renames alone and starts no tool.

@@ -23,6 +23,8 @@ bool EndsFolderPart(char c) { return c == '\\' || c == '/' || c == ':'; }
 
 bool InNameOrder() { return false; }
 
+bool GroupsPhotos() { return false; }
+
 // The path rules strip a trailing dot or blank, and read the rest as patterns, separators or a
 // stream name; the system's "?" also stands for a character the code page cannot hold.
 bool CanName(std::string_view name) {

@@ -198,6 +198,13 @@ void Report::Told(const Names& names, Outcome outcome, platform::Error) {
   if (!line.empty()) PrintLine(line);
 }
 
+// The Windows program stamps every entry alone (platform::GroupsPhotos): no group is held, and
+// were one, the entry's own line would say why.
+void Report::Held(const Names& names, Outcome outcome, platform::Error why,
+                  const std::vector<std::string>&) {
+  Told(names, outcome, why);
+}
+
 // Each entry's own lines show how far the run is.
 void Report::Progress(const platform::Folder&, std::int32_t) {}
 
