@@ -166,7 +166,8 @@ struct Planned {
   bool stamped = false;                       // its name holds a stamp already
   std::string new_name;                       // stamped, or empty when it has no date
   DateSource source = DateSource::kModified;  // the one that dated it
-  std::size_t with = 0;  // the entries planned after it that go with it: its group
+  std::size_t with = 0;      // the entries planned after it that go with it: its group
+  bool name_listed = false;  // a group's: its new name was in the folder's listing
 };
 
 // Described where it is to be stamped, or where the caller asks; not dated yet.
@@ -299,8 +300,11 @@ void PlanGroup(const platform::Folder& folder, const std::vector<platform::Entry
   const std::size_t first = out.size();
   for (std::size_t k = 0; k < planned.size(); ++k) {
     if (!led || !in[k]) continue;
-    if (!stamp.empty() && !planned[k].stamped && planned[k].described)
+    if (!stamp.empty() && !planned[k].stamped && planned[k].described) {
       planned[k].new_name = MemberName(planned[k].entry.name, whole[k], stamp);
+      planned[k].name_listed = std::binary_search(entries.begin(), entries.end(),
+                                                  platform::Entry{planned[k].new_name}, ByName);
+    }
     planned[k].source = source;
     out.push_back(std::move(planned[k]));
   }
@@ -315,11 +319,13 @@ void PlanGroup(const platform::Folder& folder, const std::vector<platform::Entry
 }
 
 // A group in its turn, judged whole before any member is renamed: the first member whose new
-// name the policy would not give it holds them all, told in one line; else each is stamped.
+// name the policy would not give it holds them all, told in one line; else each is stamped. A
+// new name the folder's listing did not hold is free, as far as a look-up could tell: the look-up
+// is left out, and a name taken since is refused by the member's own rename all the same.
 void TakeGroup(const platform::Folder& folder, std::span<const Planned> group, Pass& pass) {
   for (std::size_t i = 0; i < group.size(); ++i) pass.report.Progress(folder, ++pass.tally.found);
   for (const Planned& member : group) {
-    if (member.new_name.empty()) continue;
+    if (!member.name_listed) continue;
     const Move move{folder, member.entry.name, member.new_name};
     const Result foreseen = Foresee(move, pass.choices);
     if (foreseen.outcome == Outcome::kRenamed) continue;
@@ -391,7 +397,7 @@ class Selected {
         PlanGroup(folder, entries_, *groups_, group, describe, pass, batch);
         return true;
       }
-      entry = std::move(entries_[next_ - 1]);
+      entry = entries_[next_ - 1];  // kept: a group's new names are looked up among them
     }
     if (!entry) return false;
     Planned planned = Plan(folder, std::move(*entry), describe, pass);
@@ -434,7 +440,7 @@ struct Level {
         if (!groups.Taken(i)) PlanGroup(folder, listed, groups, groups.Of(i), true, pass, entries);
         continue;
       }
-      entries.push_back(Plan(folder, std::move(listed[i]), true, pass));
+      entries.push_back(Plan(folder, listed[i], true, pass));
       Intend(folder, entries.back(), pass);
     }
   }
