@@ -733,7 +733,7 @@ const Row kRows[] = {
     // One name taken holds the whole group; --no-groups stamps a photo alone.
     {.title = "groups: one member named, a clash, --no-groups", .before = "A.JPG@1505390400|A.XMP|"
      "B.JPG@1505390400|B.XMP|B(20170914).XMP|C.JPG@1505390400|C.XMP|D.MOV@1505390400|D.THM",
-     .command = "--date=modified|{d}A.XMP|{d}A.JPG|{d}B.JPG|{d}D.T*", .out = "{d}A.JPG = A("
+     .command = "--date=modified|{d}A.XMP|{d}A.JPG|{d}B.JPG|{d}D.T*|{d}D.MOV", .out = "{d}A.JPG = A("
      "20170914).JPG|{d}A.XMP = A(20170914).XMP|{d}D.MOV = D(20170914).MOV|{d}D.THM = D(20170914)."
      "THM|Renamed 4 files|{d}C.JPG = C(20170914).JPG", .err = "stampix: skipped \"{d}B.XMP\": "
      "\"{d}B(20170914).XMP\" exists; the entries that go with it stay as they are: B.JPG",

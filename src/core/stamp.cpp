@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <system_error>
@@ -137,6 +138,8 @@ struct Pass {
   bool journal_lost = false;
   platform::LocalDates dates = {};
   bool groups = platform::GroupsPhotos() && !choices.each_alone;
+  // The operands' folder: the names planned with a group, which a later operand names again.
+  std::set<std::string> grouped = {};
 
   bool Stopped() const { return journal_lost || report.ShouldStop(); }
 };
@@ -395,6 +398,7 @@ class Selected {
     if (platform::InNameOrder() && next_ < entries_.size()) {
       if (std::span<const std::size_t> group = groups_->Of(next_++); !group.empty()) {
         PlanGroup(folder, entries_, *groups_, group, describe, pass, batch);
+        for (std::size_t member : group) pass.grouped.insert(entries_[member].name);
         return true;
       }
       entry = entries_[next_ - 1];  // kept: a group's new names are looked up among them
@@ -622,9 +626,7 @@ int StampEntries(const platform::Folder& folder, std::span<const Operand> operan
     const bool grouped =
         pass.groups && !operand.folder_itself && KindOf(operand.name) != Kind::kOther;
     // Planned already with its group, it is stamped with it.
-    if (const auto at = grouped && listed ? listed->Find(operand.name) : std::nullopt;
-        at && listed->groups.Taken(*at))
-      continue;
+    if (grouped && pass.grouped.contains(operand.name)) continue;
     Step step{
         &operand, folder.path() + (operand.name.empty() ? "*.*" : operand.name), false, 0, {}};
     std::optional<Listing> listing;
@@ -647,6 +649,8 @@ int StampEntries(const platform::Folder& folder, std::span<const Operand> operan
         listed->entries[*at] = std::move(entry);  // described already
         PlanGroup(folder, listed->entries, listed->groups, listed->groups.Of(*at),
                   choices.recursive, pass, step.planned);
+        for (std::size_t member : listed->groups.Of(*at))
+          pass.grouped.insert(listed->entries[member].name);
       } else {
         step.planned.push_back(Plan(folder, std::move(entry), choices.recursive, pass));
         Intend(folder, step.planned.back(), pass);
