@@ -713,19 +713,20 @@ const Row kRows[] = {
     // The raw leads, else the still, else the movie; a whole-name sidecar is stamped where its
     // photo's name is; a folder, or a stem without a photo or video, is no group.
     {.title = "groups: sidecars, a raw and its JPEG, whole names, stems without a photo",
-     .before = "IMG_1.CR2@1505390400|IMG_1.JPG|IMG_1.XMP|IMG_1.CR2.xmp|IMG_1.txt|IMG_2.MOV@"
+     .before = "IMG_1.NEF@1505390400|IMG_1.JPG|IMG_1.XMP|IMG_1.NEF.xmp|IMG_1.txt|IMG_2.MOV@"
      "1505390400|IMG_2.THM|IMG_2.aae|IMG_3.MOV@1505390400|IMG_3.JPG|IMG_4.JPG" + kPhoto +
      "|IMG_4.XMP|F.JPG/@1505390400|F.XMP|X.THM@1505390400|X.XMP|notes.pdf@1505390400|notes.txt",
      .command = "--date=taken,modified|{d}*", .out = "{d}F.JPG = F(20170914).JPG|{d}F.XMP = F("
-     "20041231).XMP|{d}IMG_1.CR2 = IMG_1(20170914).CR2|{d}IMG_1.CR2.xmp = IMG_1(20170914).CR2.xmp|"
-     "{d}IMG_1.JPG = IMG_1(20170914).JPG|{d}IMG_1.XMP = IMG_1(20170914).XMP|{d}IMG_1.txt = IMG_1("
+     "20041231).XMP|{d}IMG_1.JPG = IMG_1(20170914).JPG|{d}IMG_1.NEF = IMG_1(20170914).NEF|"
+     "{d}IMG_1.NEF.xmp = IMG_1(20170914).NEF.xmp|{d}IMG_1.XMP = IMG_1(20170914).XMP|"
+     "{d}IMG_1.txt = IMG_1("
      "20041231).txt|{d}IMG_2.MOV = IMG_2(20170914).MOV|{d}IMG_2.THM = IMG_2(20170914).THM|"
      "{d}IMG_2.aae = IMG_2(20170914).aae|{d}IMG_3.JPG = IMG_3(20041231).JPG|{d}IMG_3.MOV = IMG_3("
      "20041231).MOV|{d}IMG_4.JPG = IMG_4(20190704).JPG|{d}IMG_4.XMP = IMG_4(20190704).XMP|"
      "{d}X.THM = X(20170914).THM|{d}X.XMP = X(20041231).XMP|{d}notes.pdf = notes(20170914).pdf|"
      "{d}notes.txt = notes(20041231).txt|Renamed 17 files and 1 folder (2 by taken, 16 by "
-     "modified)", .after = "F(20170914).JPG/|F(20041231).XMP|IMG_1(20170914).CR2|IMG_1(20170914)."
-     "CR2.xmp|IMG_1(20170914).JPG|IMG_1(20170914).XMP|IMG_1(20041231).txt|IMG_2(20170914).MOV|"
+     "modified)", .after = "F(20170914).JPG/|F(20041231).XMP|IMG_1(20170914).NEF|IMG_1(20170914)."
+     "NEF.xmp|IMG_1(20170914).JPG|IMG_1(20170914).XMP|IMG_1(20041231).txt|IMG_2(20170914).MOV|"
      "IMG_2(20170914).THM|IMG_2(20170914).aae|IMG_3(20041231).JPG|IMG_3(20041231).MOV|"
      "IMG_4(20190704).JPG" + kPhoto + "|IMG_4(20190704).XMP|X(20170914).THM|X(20041231).XMP|"
      "notes(20170914).pdf|notes(20041231).txt", .only = "linux", .setup = {"TZ=UTC0"}},
