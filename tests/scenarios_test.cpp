@@ -617,12 +617,16 @@ const Row kRows[] = {
      .err = "stampix: cannot undo \"{d}J\": not a journal of this version, or undone already|"
      "stampix: cannot undo \"{d}K\": not a journal of this version, or undone already|stampix: "
      "putting back the run of 1969-12-31 19:00:00 in \"/\": stampix (1 entry)|stampix: cannot "
-     "undo \"{d}state/stampix\": no run there left to undo", .after = "A|J=stampix-journal 9\n|K="
+     "undo \"{d}state/stampix\": no run there left to undo|stampix: cannot undo \"{d}state/"
+     "stampix/1.journal\": not a journal of this version, or undone already", .after = "state/|"
+     "state/stampix/|state/stampix/1.journal=stampix-journal 9\n|A|J=stampix-journal 9\n|K="
      "stampix-journal 2\nmove :{d} :../GOT :{d} :A f 1 2 0 1 0 -\n|L=stampix-journal 2\nstarted 0"
      "\nfolder :/\nmove :{d} :A :{d} :A(20041231) f 1 2 0 127489680000000000 0 -\ntime :{d}X/ 0 0"
      " 755\nback 0\nundone\n|X/@978350400", .code = 1, .only = "linux", .setup = {"sh:export "
-     "XDG_STATE_HOME={d}state; { ({}); {p} --undo={d}K; {p} --undo={d}L; {p} --undo; s=$?; "
-     "touch -d @1104494400 {d}L; exit $s; }"},
+     "XDG_STATE_HOME={d}state; { ({}); {p} --undo={d}K; {p} --undo={d}L; {p} --undo; mkdir -pm "
+     "700 {d}state/stampix; cp {d}J {d}state/stampix/1.journal; {p} --undo; s=$?; "
+     "touch -d @1104494400 {d}L {d}state/stampix/1.journal {d}state/stampix {d}state; "
+     "exit $s; }"},
      .ordered = true, .dates = true},
     // A journal another user could have written is never undone, nor a run kept where they may.
     {.title = "only the user's own journals are read", .before = "$S/|$S/stampix/|T/|T/stampix/|"
