@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "linux/taken.h"
+#include "taken/taken.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::size_t read = 0;

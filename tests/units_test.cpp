@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "linux/taken.h"
+#include "taken/taken.h"
 #endif
 
 namespace {

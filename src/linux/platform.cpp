@@ -20,7 +20,7 @@
 #include <limits>
 
 #include "linux/platform_linux.h"
-#include "linux/taken.h"
+#include "taken/taken.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 // ISOBMFF boxes (HEIF, QuickTime, CR3) found by hand, EXIF parsed by libexif. Every number read
 // from the file is checked against the bytes that hold it before it is used, and every loop ends
 // within those bytes.
-#include "linux/taken.h"
+#include "taken/taken.h"
 
 #include <libexif/exif-data.h>
 
