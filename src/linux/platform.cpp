@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <time.h>
-#include <uchar.h>
 #include <unistd.h>
 #include <wctype.h>
 
@@ -20,6 +19,7 @@
 #include <limits>
 
 #include "linux/platform_linux.h"
+#include "linux/utf8.h"
 #include "taken/taken.h"
 
 namespace platform {
@@ -421,20 +421,15 @@ locale_t Utf8Locale() {
   return locale;
 }
 
-// One character at the front of `text`, and how many bytes it took. A byte that does not start
-// a valid UTF-8 sequence stands for itself, shifted into the surrogate range, so that it can
-// equal no real character. The C library refuses surrogates but decodes values past Unicode's
-// end, which are no characters either.
+// One character at the front of `text`, and how many bytes it took. A byte that starts no valid
+// UTF-8 sequence stands for itself, shifted into the surrogate range, so that it can equal no
+// real character.
 char32_t Decode(std::string_view text, std::size_t& length) {
-  unsigned char byte = static_cast<unsigned char>(text[0]);
-  length = 1;
-  if (byte < 0x80) return byte;  // most names are ASCII, which needs no decoding
   char32_t c;
-  mbstate_t state{};
-  std::size_t n = mbrtoc32(&c, text.data(), text.size(), &state);
-  if (n > text.size() || c > 0x10FFFF) return 0xDC00 + byte;
-  length = n;
-  return c;
+  length = stampix::Utf8Sequence(text, c);
+  if (length > 0) return c;
+  length = 1;
+  return 0xDC00 + static_cast<unsigned char>(text[0]);
 }
 
 }  // namespace

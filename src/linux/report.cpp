@@ -12,6 +12,7 @@
 #include "core/console.h"
 #include "core/messages.h"
 #include "linux/platform_linux.h"
+#include "linux/utf8.h"
 
 namespace stampix {
 
@@ -239,21 +240,6 @@ std::string OutputLost(std::string_view reason) {
 
 }  // namespace text
 
-// The code point of the UTF-8 sequence at the front of `text` and its length, or 0 for a byte
-// that starts no valid sequence (it then stands for itself).
-std::size_t Utf8Length(std::string_view text, char32_t& c) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const std::size_t n = byte(0) >= 0xF0 ? 4 : byte(0) >= 0xE0 ? 3 : byte(0) >= 0xC2 ? 2 : 0;
-  if (n == 0 || n > 4 || text.size() < n) return 0;
-  c = byte(0) & (0x7F >> n);
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (byte(i) & 0x3F);
-  }
-  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-  return c >= least[n] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) ? n : 0;
-}
-
 // Characters that steer a terminal or turn the text around: C1 controls and the bidirectional
 // marks, embeddings, overrides and isolates.
 bool IsHidden(char32_t c) {
@@ -271,7 +257,7 @@ std::string Shown(std::string_view text) {
   for (std::size_t n; !text.empty(); text.remove_prefix(n)) {
     const unsigned char byte = static_cast<unsigned char>(text[0]);
     char32_t c = byte;
-    n = byte < 0x80 ? 1 : Utf8Length(text, c);
+    n = Utf8Sequence(text, c);
     if (n == 0) n = 1, c = byte;  // not UTF-8: the byte itself
     if (c == '\\' || c == '\n' || c == '\t') {
       shown += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : "\\t";
