@@ -50,7 +50,7 @@ Result Previewed(const Move& m, Verdict verdict) {
 
 // The step the policy chose, taken; judged by whether the source is still there. A source
 // gone after a move that failed was moved by another program, not by this run.
-Result Carry(const Move& m, Verdict verdict, platform::Error why) {
+Result CarryOut(const Move& m, Verdict verdict, platform::Error why) {
   if (verdict.step == Step::kReplace) {
     if (!platform::CanRemove(m.folder, m.new_name)) return {Outcome::kCannotReplace};
     why = platform::ReplaceEntry(m.source_folder, m.name, m.folder, m.new_name);
@@ -77,6 +77,12 @@ Verdict Judge(const Sides& sides, OverwriteMode overwrite, bool same_name) {
   return {Step::kReplace, Outcome::kRenamed};
 }
 
+bool IsSkip(Outcome outcome, OverwriteMode overwrite) {
+  if (outcome == Outcome::kTaken) return true;
+  return overwrite == OverwriteMode::kOff &&
+         (outcome == Outcome::kFileToFolder || outcome == Outcome::kFolderToFile);
+}
+
 bool MayReplace(std::uint32_t attributes) {
   return !(attributes & (platform::kReadOnly | platform::kHidden | platform::kSystem |
                          platform::kVolumeLabel | platform::kFolder));
@@ -96,7 +102,7 @@ Result MoveUnderPolicy(const Move& m, const Choices& choices) {
   if (choices.dry_run) return Previewed(m, verdict);
   if (verdict.step == Step::kMerge) return {verdict.outcome, 0, true};
   if (verdict.step == Step::kNone) return {verdict.outcome};
-  return Carry(m, verdict, why);
+  return CarryOut(m, verdict, why);
 }
 
 Result Foresee(const Move& m, const Choices& choices) {

@@ -279,13 +279,6 @@ void PrintError(std::string_view text) {
   platform::WriteError(line.append(platform::kLineEnd));
 }
 
-bool IsSkip(Outcome outcome, OverwriteMode overwrite) {
-  if (outcome == Outcome::kTaken) return true;
-  // Without "/Y" a name taken by an entry of the other kind is just a taken name.
-  return overwrite == OverwriteMode::kOff &&
-         (outcome == Outcome::kFileToFolder || outcome == Outcome::kFolderToFile);
-}
-
 std::string Reason(platform::Error why) { return platform::ErrorText(why); }
 
 std::string_view SourceName(DateSource source) {
