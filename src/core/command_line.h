@@ -7,7 +7,6 @@
 
 #include "core/report.h"
 #include "core/request.h"
-#include "core/stamp.h"
 
 namespace stampix {
 

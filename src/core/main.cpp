@@ -7,7 +7,7 @@
 #include "core/journal.h"
 #include "core/platform.h"
 #include "core/report.h"
-#include "core/stamp.h"
+#include "core/pass.h"
 
 namespace stampix {
 
@@ -29,7 +29,7 @@ struct Run {
 void LeaveFolder(Run& run, Report& report) {
   if (!run.folder) return;
   const bool changed = !run.choices.dry_run && run.tally.renamed > run.renamed_before;
-  KeepTime(*run.folder, run.time, changed, report);
+  RestoreFolderTime(*run.folder, run.time, changed, report);
   run.folder.reset();
 }
 

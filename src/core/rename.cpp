@@ -119,4 +119,19 @@ Outcome RenameEntry(const Move& move, const Choices& choices, Report& report, Jo
   return result.outcome;
 }
 
+Names NamesOf(const platform::Folder& folder) {
+  std::string path = folder.path();
+  if (path.size() > 1) path.pop_back();
+  return {path.empty() ? "." : path, {}, {}};
+}
+
+// Put back whether or not the folder says its date changed: a FUSE file system may answer from
+// a cache that its own placeholders have made stale.
+void RestoreFolderTime(const platform::Folder& folder, const platform::FolderTime& time,
+                       bool changed, Report& report) {
+  if (!changed || !time.known) return;
+  if (platform::Error why = platform::PutBack(folder, time))
+    report.Told(NamesOf(folder), Outcome::kTimeNotKept, why);
+}
+
 }  // namespace stampix

@@ -20,6 +20,9 @@ struct Names {
   std::string_view new_name;  // the name that `destination` ends with
 };
 
+// A folder as lines name it: its path without the separator at its end ("." for the current one).
+Names NamesOf(const platform::Folder& folder);
+
 // One entry to take a new name, in its own folder or (inside a folder merge) in another, and the
 // paths that lines show for it.
 struct Move {
@@ -93,5 +96,10 @@ Result Foresee(const Move& move, const Choices& choices);
 // Renames the entry under the conflict policy, merging a folder into a folder, and tells the
 // report what became of it.
 Outcome RenameEntry(const Move& move, const Choices& choices, Report& report, Journal* journal);
+
+// Puts the folder's last write back to `time` when `changed` (something inside it was renamed);
+// a folder that cannot have it back is told.
+void RestoreFolderTime(const platform::Folder& folder, const platform::FolderTime& time,
+                       bool changed, Report& report);
 
 }  // namespace stampix

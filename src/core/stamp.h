@@ -1,22 +1,14 @@
 #pragma once
-// The stamping pass and the stamp's form: every entry a name selects in one folder gets the
-// date it was last written, "(YYYYMMDD)", put into its name.
-#include <cstdint>
-#include <span>
+// The stamp and the date it holds: "(YYYYMMDD)" put into a name, and the date an entry is stamped
+// by, from the first of the run's sources that dates it.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/platform.h"
-#include "core/report.h"
 #include "core/request.h"
 
 namespace stampix {
-
-class Journal;
-
-// True when the name's extension, in any case, is one that cameras and phones give photos and
-// videos (".JPG", ".HEIC", ".CR2", ".MOV" ...).
-bool IsPhotoOrVideo(std::string_view name);
 
 // True when the name holds "(" + eight digits + ")" anywhere: it is stamped already.
 bool HasStamp(std::string_view name);
@@ -27,16 +19,15 @@ std::string StampOf(std::string_view date);
 // The name with the stamp put before its last dot, or at its end when it has no dot.
 std::string StampedName(std::string_view name, std::string_view stamp);
 
-// Puts the folder's last write back to `time` when `changed` (something inside it was renamed)
-// and it is no longer that; a folder that cannot have it back is told.
-void KeepTime(const platform::Folder& folder, const platform::FolderTime& time, bool changed,
-              Report& report);
+// A group member's new name: the stamp before its last dot, or, for a sidecar named by its
+// photo's whole name (`whole_name`), where the photo's name takes it ("IMG_1(20170914).CR2.xmp"),
+// so that it still names its photo.
+std::string StampedMemberName(std::string_view name, bool whole_name, std::string_view stamp);
 
-// Stamps, operand after operand, every entry that each selects in `folder` (opened on their
-// folder part, which they share), counting them into `tally`, each told to the journal (if any)
-// before it changes: operands that name one entry each in one batch. Returns the exit code of
-// the pass: 1 when an operand matches nothing or its search text is too long, else 0.
-int StampEntries(const platform::Folder& folder, std::span<const Operand> operands,
-                 const Choices& choices, Report& report, Tally& tally, Journal* journal);
+// The entry's date as "yyyyMMdd" by the first of `sources` that gives one a stamp can hold, that
+// source in `by`; empty when none does. Local dates come from `dates`.
+std::string DateOf(const platform::Folder& folder, const platform::Entry& entry,
+                   const std::vector<DateSource>& sources, platform::LocalDates& dates,
+                   DateSource& by);
 
 }  // namespace stampix

@@ -6,19 +6,16 @@
 #include "core/merge.h"
 
 #include <algorithm>
-#include <deque>
 
 #include "core/entries.h"
 #include "core/journal.h"
-#include "core/stamp.h"
+#include "core/rename.h"
+#include "core/walk.h"
 #include "linux/platform_linux.h"
 
 namespace stampix {
 
 namespace {
-
-// Each level being merged holds its source and destination folders open.
-constexpr std::size_t kMaxDepth = 200;
 
 // One source folder being merged into the folder of the same name in the destination, its
 // entries told to the journal before any of them moves; where that cannot be, none does.
@@ -78,49 +75,49 @@ Fate MergeEntry(const Level& level, std::string_view name, const Choices& choice
 }
 
 // Goes into a folder met by a folder, unless that is deeper than the merge goes.
-void Descend(std::deque<Level>& levels, std::string_view name, Report& report, Journal* journal) {
-  Level& parent = levels.back();
-  if (levels.size() >= kMaxDepth) {
+void Descend(Walk<Level>& walk, std::string_view name, Report& report, Journal* journal) {
+  Level& parent = walk.deepest();
+  const Level* child = walk.Enter(parent.from, name, parent.to, name, journal);
+  if (!child) {
     report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kTooDeep);
     ++parent.left;
     return;
   }
-  const Level& child = levels.emplace_back(parent.from, name, parent.to, name, journal);
-  if (!child.listed_ok())
-    report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kCannotRename, child.why);
+  if (!child->listed_ok())
+    report.Told(Move(parent.from, name, parent.to, name).names, Outcome::kCannotRename, child->why);
 }
 
 // A destination folder merged into keeps its own date, as any folder renamed inside does.
 void Done(const Level& level, const Choices& choices, Report& report) {
-  KeepTime(level.to, level.to_time, !choices.dry_run, report);
+  RestoreFolderTime(level.to, level.to_time, !choices.dry_run, report);
 }
 
 // Back from a sub-folder: it goes from the source when nothing stayed in it.
-void Ascend(std::deque<Level>& levels, const Choices& choices, Report& report) {
-  const Level& child = levels.back();
+void Ascend(Walk<Level>& walk, const Choices& choices, Report& report) {
+  const Level& child = walk.deepest();
   Done(child, choices, report);
-  Level& parent = levels[levels.size() - 2];
+  Level& parent = walk.above();
   const bool gone =
       child.left == 0 && (choices.dry_run || platform::RemoveFolder(parent.from, child.name) == 0);
   if (!gone) ++parent.left;
-  levels.pop_back();
+  walk.Leave();
 }
 
 // Merges entry after entry, depth first, back up to the top level; false when a stop asked for
 // ended it between two entries, the source kept with what is left.
-bool Walk(std::deque<Level>& levels, const Choices& choices, std::vector<Names>& moved,
-          Report& report, Journal* journal) {
-  while (levels.size() > 1 || levels.back().next < levels.back().entries.size()) {
-    Level& level = levels.back();
-    if (level.next == level.entries.size()) {
-      Ascend(levels, choices, report);
+bool MergeAll(Walk<Level>& walk, const Choices& choices, std::vector<Names>& moved, Report& report,
+              Journal* journal) {
+  while (walk.depth() > 1 || walk.HasNext()) {
+    if (!walk.HasNext()) {
+      Ascend(walk, choices, report);
       continue;
     }
+    Level& level = walk.deepest();
     if (platform::StopSignal()) return false;
     const std::string name = level.entries[level.next++].name;
     Fate fate = MergeEntry(level, name, choices, moved, report);
     if (fate == Fate::kStays) ++level.left;
-    if (fate == Fate::kDescend) Descend(levels, name, report, journal);
+    if (fate == Fate::kDescend) Descend(walk, name, report, journal);
   }
   return true;
 }
@@ -129,12 +126,12 @@ bool Walk(std::deque<Level>& levels, const Choices& choices, std::vector<Names>&
 
 // A merge that could not be completed puts on the record each entry that did move.
 Result MergeFolder(const Move& m, const Choices& choices, Report& report, Journal* journal) {
-  std::deque<Level> levels;
+  Walk<Level> walk;
   std::vector<Names> moved;
-  levels.emplace_back(m.source_folder, m.name, m.folder, m.new_name, journal);
-  if (!levels.back().listed_ok()) report.Told(m.names, Outcome::kCannotRename, levels.back().why);
-  const bool whole = Walk(levels, choices, moved, report, journal) && !levels.back().left;
-  Done(levels.back(), choices, report);
+  const Level* top = walk.Enter(m.source_folder, m.name, m.folder, m.new_name, journal);
+  if (!top->listed_ok()) report.Told(m.names, Outcome::kCannotRename, top->why);
+  const bool whole = MergeAll(walk, choices, moved, report, journal) && !walk.deepest().left;
+  Done(walk.deepest(), choices, report);
   platform::Error why = whole && !choices.dry_run ? platform::RemoveFolder(m.folder, m.name) : 0;
   if (whole && !why) return {Outcome::kRenamed};
   for (const Names& names : moved) report.Told(names, Outcome::kMoved);
