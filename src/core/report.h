@@ -5,6 +5,7 @@
 // (standard output the record of what changed, skips and failures on standard error with the
 // system's reason). The pass and the rename only say what happened.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,9 @@ struct Tally {
 class Report {
  public:
   explicit Report(const Choices& choices);
+  ~Report();
+  Report(const Report&) = delete;
+  Report& operator=(const Report&) = delete;
 
   void Usage();
   void Version();
@@ -60,11 +64,6 @@ class Report {
   // the photos it dated by their last write).
   void Count(const Tally& tally);
 
-  // What a folder merge by external tools met (Windows; Linux merges by itself).
-  enum class Tool { kNotFound, kNotStarted, kFailed, kCommandLineTooLong, kRefusesPath };
-  // `tool`: its file name, or its path once found; `status`: its exit status when it failed.
-  void Told(Tool what, std::string_view tool, std::int32_t status = 0);
-
   // True when no further entry may be begun: a stop was asked for, or the record of what
   // changed could not be written.
   bool ShouldStop() const;
@@ -72,20 +71,9 @@ class Report {
   int Finish(int code);
 
  private:
-  // Writes one line of the record of what changed (`line_end`: with the line end).
-  void Record(std::string_view line, bool line_end = true);
-  // Linux: the line that tells why an entry was not renamed, the run marked as failed where it
-  // is a failure.
-  std::string Trouble(const Names& names, Outcome outcome, platform::Error why);
-  // Linux: writes one line to standard error, the progress line erased first.
-  void Warn(std::string_view line);
-
-  Choices choices_;
-  bool failed_ = false;              // an entry failed (an operand's failure is in the code)
-  platform::Error output_lost_ = 0;  // why a line of the record could not be written
-  std::string unwritten_;            // that line
-  bool progress_ = false;            // Linux: progress is shown on standard error
-  std::int64_t progress_at_ = -1;    // when it was last drawn; -1: it is not on the screen
+  // What each build's report keeps from line to line; only its report.cpp knows it.
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace stampix

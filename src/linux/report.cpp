@@ -387,12 +387,30 @@ std::string Failure(const Names& n, Outcome outcome, platform::Error why,
 
 }  // namespace
 
+// What the Linux report keeps from line to line.
+struct Report::State {
+  explicit State(const Choices& given)
+      : choices(given),
+        output_lost(platform::OutputError()),
+        progress(!platform::IsTerminal(false) && platform::IsTerminal(true)) {}
+
+  void Record(std::string_view line, bool line_end = true);
+  void Warn(std::string_view line);
+  std::string Trouble(const Names& given, Outcome outcome, platform::Error why);
+
+  Choices choices;
+  bool failed = false;              // an entry failed (an operand's failure is in the code)
+  platform::Error output_lost = 0;  // why a line of the record could not be written
+  std::string unwritten;            // that line
+  bool progress = false;            // progress is shown on standard error
+  std::int64_t progress_at = -1;    // when it was last drawn; -1: it is not on the screen
+};
+
 // A standard output closed by the caller cannot take the record: nothing may change. Progress
 // is for a person watching a terminal while the record goes to a file or another program.
-Report::Report(const Choices& choices)
-    : choices_(choices),
-      output_lost_(platform::OutputError()),
-      progress_(!platform::IsTerminal(false) && platform::IsTerminal(true)) {}
+Report::Report(const Choices& choices) : state_(std::make_unique<State>(choices)) {}
+
+Report::~Report() = default;
 
 void Report::Usage() { PrintLines(text::LinuxUsage()); }
 
@@ -400,26 +418,28 @@ void Report::Version() { PrintLine(msg::VersionLine()); }
 
 int Report::NotUnderstood(std::string_view argument) {
   const bool dates = argument == "--date" || argument.starts_with("--date=");
-  Warn(dates ? text::NotDateSources(Shown(argument)) : text::UnknownOption(Shown(argument)));
+  state_->Warn(dates ? text::NotDateSources(Shown(argument))
+                     : text::UnknownOption(Shown(argument)));
   return 2;
 }
 
 int Report::NoPath() {
-  Warn(text::NoPath());
+  state_->Warn(text::NoPath());
   return 2;
 }
 
 void Report::Refused(Refusal refusal, std::string_view operand) {
-  Warn(refusal == Refusal::kEmpty ? text::EmptyOperand() : text::NoNameOfItsOwn(Shown(operand)));
+  state_->Warn(refusal == Refusal::kEmpty ? text::EmptyOperand()
+                                          : text::NoNameOfItsOwn(Shown(operand)));
 }
 
 void Report::NotFound(std::string_view search, platform::Error why) {
   const std::string shown = Shown(search);
-  Warn(why ? text::CannotStamp(shown, Reason(why)) : text::NothingMatches(shown));
+  state_->Warn(why ? text::CannotStamp(shown, Reason(why)) : text::NothingMatches(shown));
 }
 
 void Report::SearchTooLong(std::string_view search) {
-  Warn(text::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
+  state_->Warn(text::CannotStamp(Shown(search), Reason(ENAMETOOLONG)));
 }
 
 void Report::Planned(const Names&) {}
@@ -428,41 +448,39 @@ void Report::Told(const Names& given, Outcome outcome, platform::Error why) {
   if (outcome == Outcome::kRenamed || outcome == Outcome::kMoved) {
     // A merge's entries are named by whole paths, a rename by its path and new name.
     std::string_view to = outcome == Outcome::kMoved ? given.destination : given.new_name;
-    if (!choices_.null_record) return Record(msg::Announce(Shown(given.source), Shown(to)));
-    return Record(msg::Join({given.source, {"", 1}, given.destination, {"", 1}}), false);
+    if (!state_->choices.null_record)
+      return state_->Record(msg::Announce(Shown(given.source), Shown(to)));
+    return state_->Record(msg::Join({given.source, {"", 1}, given.destination, {"", 1}}), false);
   }
-  if (outcome == Outcome::kListed) return Record(Shown(given.source));
-  Warn(Trouble(given, outcome, why));
+  if (outcome == Outcome::kListed) return state_->Record(Shown(given.source));
+  state_->Warn(state_->Trouble(given, outcome, why));
 }
 
 void Report::Held(const Names& names, Outcome outcome, platform::Error why,
                   const std::vector<std::string>& others) {
-  std::string line = Trouble(names, outcome, why);
+  std::string line = state_->Trouble(names, outcome, why);
   line.append("; the entries that go with it stay as they are: ");
   for (const std::string& name : others)
     line.append(&name == &others.front() ? "" : ", ").append(Shown(name));
-  Warn(line);
+  state_->Warn(line);
 }
 
 // The line on standard error for an entry that was not renamed; a failure, not a skip, marks the
 // run as failed.
-std::string Report::Trouble(const Names& given, Outcome outcome, platform::Error why) {
+std::string Report::State::Trouble(const Names& given, Outcome outcome, platform::Error why) {
   const Names names{Shown(given.source), Shown(given.destination), {}};
-  if (outcome == Outcome::kUndoing) return text::Undoing(names.source, choices_.dry_run);
+  if (outcome == Outcome::kUndoing) return text::Undoing(names.source, choices.dry_run);
   if (outcome == Outcome::kHoldsJournal) return text::HoldsJournal(names.source);
   if (outcome == Outcome::kSameFile) return text::SkippedSameFile(names.source, names.destination);
   if (outcome == Outcome::kTakenMeanwhile)
     return text::SkippedMeanwhile(names.source, names.destination);
   if (outcome == Outcome::kOtherFileSystem) return text::NotEntered(names.source);
   if (outcome == Outcome::kOwnOutput) return text::SkippedOwnOutput(names.source);
-  if (IsSkip(outcome, choices_.overwrite))
+  if (IsSkip(outcome, choices.overwrite))
     return text::SkippedTaken(names.source, names.destination);
-  failed_ = true;
-  return Failure(names, outcome, why, choices_.dates);
+  failed = true;
+  return Failure(names, outcome, why, choices.dates);
 }
-
-// The Linux program merges by renames alone and starts no tool.
-void Report::Told(Tool, std::string_view, std::int32_t) {}
 
 // The clock is read only every so many entries, and the line drawn a few times a second at most:
 // "12800 entries, in DCIM/100CANON", the folder's end where it is long.
@@ -470,10 +488,10 @@ void Report::Progress(const platform::Folder& folder, std::int32_t done) {
   constexpr std::int32_t kEvery = 128;
   constexpr std::int64_t kPause = 250;  // milliseconds
   constexpr std::size_t kWidth = 50;    // bytes of the folder shown, so that the line fits
-  if (!progress_ || done % kEvery) return;
+  if (!state_->progress || done % kEvery) return;
   const std::int64_t now = platform::Milliseconds();
-  if (progress_at_ >= 0 && now - progress_at_ < kPause) return;
-  progress_at_ = now;
+  if (state_->progress_at >= 0 && now - state_->progress_at < kPause) return;
+  state_->progress_at = now;
   std::string path = folder.path();  // as lines name it, without the separator at its end
   if (path.size() > 1) path.pop_back();
   std::string shown = Shown(path.empty() ? "." : path);
@@ -488,39 +506,39 @@ void Report::Progress(const platform::Folder& folder, std::int32_t done) {
 // A NUL-separated record has pairs only: its reader counts them itself. A camera card stamped
 // by the default source gets the day of its copy, or of a camera clock's wrong year: said once.
 void Report::Count(const Tally& tally) {
-  if (tally.found > 1 && !choices_.null_record)
-    Record(CountLine(tally, choices_.dates, choices_.dry_run));
-  if (!choices_.dates_chosen && tally.photos_by_modified)
-    Warn(text::DatedByLastWrite(tally.photos_by_modified, choices_.dry_run));
+  if (tally.found > 1 && !state_->choices.null_record)
+    state_->Record(CountLine(tally, state_->choices.dates, state_->choices.dry_run));
+  if (!state_->choices.dates_chosen && tally.photos_by_modified)
+    state_->Warn(text::DatedByLastWrite(tally.photos_by_modified, state_->choices.dry_run));
 }
 
 // After a line is lost, nothing more may change: the record would no longer be whole.
-void Report::Record(std::string_view line, bool line_end) {
-  if (output_lost_) return;
-  output_lost_ = line_end ? PrintLine(line) : platform::WriteOutput(line);
-  if (output_lost_) unwritten_ = line;
+void Report::State::Record(std::string_view line, bool line_end) {
+  if (output_lost) return;
+  output_lost = line_end ? PrintLine(line) : platform::WriteOutput(line);
+  if (output_lost) unwritten = line;
 }
 
-bool Report::ShouldStop() const { return output_lost_ || platform::StopSignal() != 0; }
+bool Report::ShouldStop() const { return state_->output_lost || platform::StopSignal() != 0; }
 
-void Report::Warn(std::string_view line) {
-  if (progress_at_ >= 0) platform::WriteError("\r\x1B[K");
-  progress_at_ = -1;
+void Report::State::Warn(std::string_view line) {
+  if (progress_at >= 0) platform::WriteError("\r\x1B[K");
+  progress_at = -1;
   PrintError(line);
 }
 
 int Report::Finish(int code) {
-  if (progress_at_ >= 0) platform::WriteError("\r\x1B[K");
-  progress_at_ = -1;
+  if (state_->progress_at >= 0) platform::WriteError("\r\x1B[K");
+  state_->progress_at = -1;
   // The entry whose line a signal broke into was changed all the same; in a preview, nothing was.
-  if (output_lost_ && !unwritten_.empty() && !choices_.dry_run)
-    Warn(text::NotRecorded(Shown(unwritten_)));
+  if (state_->output_lost && !state_->unwritten.empty() && !state_->choices.dry_run)
+    state_->Warn(text::NotRecorded(Shown(state_->unwritten)));
   if (int signal = platform::StopSignal()) {
-    Warn(text::Interrupted());
+    state_->Warn(text::Interrupted());
     return 128 + signal;
   }
-  if (output_lost_) Warn(text::OutputLost(Reason(output_lost_)));
-  return output_lost_ || failed_ ? std::max(code, 1) : code;
+  if (state_->output_lost) state_->Warn(text::OutputLost(Reason(state_->output_lost)));
+  return state_->output_lost || state_->failed ? std::max(code, 1) : code;
 }
 
 }  // namespace stampix

@@ -15,6 +15,7 @@
 #include "core/entries.h"
 #include "deltree/deltree_rules.h"
 #include "windows/platform_windows.h"
+#include "windows/tools_report.h"
 
 namespace stampix {
 
@@ -51,28 +52,27 @@ std::string DeleteCommandLine(const std::string& tool, const std::string& source
 }
 
 // The tool's path, or empty with its line told.
-std::string FindTool(const std::string& file_name, Report& report) {
+std::string FindTool(const std::string& file_name) {
   std::string tool = platform::FindOnPath(file_name);
-  if (tool.empty()) report.Told(Report::Tool::kNotFound, file_name);
+  if (tool.empty()) TellTool(Tool::kNotFound, file_name);
   return tool;
 }
 
-bool RefuseLongCommandLine(const std::string& command_line, const std::string& tool,
-                           Report& report) {
+bool RefuseLongCommandLine(const std::string& command_line, const std::string& tool) {
   if (platform::TextLength(command_line) <= platform::kMaxCommandLine) return false;
-  report.Told(Report::Tool::kCommandLineTooLong, tool);
+  TellTool(Tool::kCommandLineTooLong, tool);
   return true;
 }
 
 // Runs one tool; false, with its line told, unless it ran and reported success.
-bool RunTool(const std::string& tool, const std::string& command_line, Report& report) {
+bool RunTool(const std::string& tool, const std::string& command_line) {
   std::optional<std::int32_t> status = platform::RunAndWait(command_line);
   if (!status) {
-    report.Told(Report::Tool::kNotStarted, tool);
+    TellTool(Tool::kNotStarted, tool);
     return false;
   }
   if (*status == 0) return true;
-  report.Told(Report::Tool::kFailed, tool, *status);
+  TellTool(Tool::kFailed, tool, *status);
   return false;
 }
 
@@ -248,42 +248,42 @@ std::optional<Result> RefuseUnsafeCopy(const Move& m, std::vector<Made>& made, B
 // so, so the source must be gone at the end.
 Result CopyThenDelete(const Move& m, const std::string& copy_tool, const std::string& copy,
                       const std::string& delete_tool, const std::string& remove,
-                      const std::vector<Made>& made, const Before& before, Report& report) {
-  if (!RunTool(copy_tool, copy, report)) return {Outcome::kMergeStopped};
+                      const std::vector<Made>& made, const Before& before) {
+  if (!RunTool(copy_tool, copy)) return {Outcome::kMergeStopped};
   platform::Pause(kPauseBetweenTools);
   if (!CopiedWhole(platform::Folder(m.folder, m.name), platform::Folder(m.folder, m.new_name),
                    before))
     return {Outcome::kNotAllMerged};
   for (const Made& folder : made)
     platform::AddAttributes(platform::Folder(folder.parent), folder.name, folder.attributes);
-  if (!RunTool(delete_tool, remove, report)) return {Outcome::kMergeStopped};
+  if (!RunTool(delete_tool, remove)) return {Outcome::kMergeStopped};
   if (Exists(m.folder, m.name)) return {Outcome::kMergedNotRemoved};
   return {Outcome::kRenamed};
 }
 
 }  // namespace
 
-Result MergeFolder(const Move& m, const Choices&, Report& report, Journal*) {
-  const std::string copy_tool = FindTool(kCopyTool, report);
+// The tools' lines are the Windows program's own, written as they come (see tools_report.h).
+Result MergeFolder(const Move& m, const Choices&, Report&, Journal*) {
+  const std::string copy_tool = FindTool(kCopyTool);
   if (copy_tool.empty()) return {Outcome::kMergeStopped};
-  const std::string delete_tool = FindTool(kDeleteTool, report);
+  const std::string delete_tool = FindTool(kDeleteTool);
   if (delete_tool.empty()) return {Outcome::kMergeStopped};
   // Both lines are checked before anything runs: a copy without its delete leaves two trees.
   const std::string source = ToolPath(m.names.source);
   const std::string copy = CopyCommandLine(copy_tool, source, ToolPath(m.names.destination));
   const std::string remove = DeleteCommandLine(delete_tool, source);
-  if (RefuseLongCommandLine(copy, kCopyTool, report) ||
-      RefuseLongCommandLine(remove, kDeleteTool, report))
+  if (RefuseLongCommandLine(copy, kCopyTool) || RefuseLongCommandLine(remove, kDeleteTool))
     return {Outcome::kMergeStopped};
   // A source the delete tool would refuse ("\\.\C:\OLD") must not be copied first.
   if (!deltree::JudgeCommandLine(platform::Wide(remove)).refusal.empty()) {
-    report.Told(Report::Tool::kRefusesPath, kDeleteTool);
+    TellTool(Tool::kRefusesPath, kDeleteTool);
     return {Outcome::kMergeStopped};
   }
   std::vector<Made> made;
   Before before;
   if (std::optional<Result> refusal = RefuseUnsafeCopy(m, made, before)) return *refusal;
-  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove, made, before, report);
+  return CopyThenDelete(m, copy_tool, copy, delete_tool, remove, made, before);
 }
 
 }  // namespace stampix

@@ -5,6 +5,7 @@
 
 #include "core/console.h"
 #include "core/messages.h"
+#include "windows/tools_report.h"
 
 namespace stampix {
 
@@ -164,7 +165,12 @@ std::string Line(const Names& n, Outcome outcome) {
 
 }  // namespace
 
-Report::Report(const Choices& choices) : choices_(choices) {}
+// The Windows report keeps nothing from line to line.
+struct Report::State {};
+
+Report::Report(const Choices&) {}
+
+Report::~Report() = default;
 
 void Report::Usage() {
   PrintLine(msg::VersionLine());
@@ -209,10 +215,10 @@ void Report::Held(const Names& names, Outcome outcome, platform::Error why,
 void Report::Progress(const platform::Folder&, std::int32_t) {}
 
 void Report::Count(const Tally& tally) {
-  if (tally.found > 1) Record(msg::RenamedCount(tally.renamed, false));
+  if (tally.found > 1) PrintLine(msg::RenamedCount(tally.renamed, false));
 }
 
-void Report::Told(Tool what, std::string_view tool, std::int32_t status) {
+void TellTool(Tool what, std::string_view tool, std::int32_t status) {
   switch (what) {
     case Tool::kNotFound:
       PrintLine(text::ToolNotFound(tool));
@@ -231,8 +237,6 @@ void Report::Told(Tool what, std::string_view tool, std::int32_t status) {
       break;
   }
 }
-
-void Report::Record(std::string_view line, bool) { PrintLine(line); }
 
 // Ctrl+C does not stop the Windows program, and its output is not its record.
 bool Report::ShouldStop() const { return false; }
