@@ -488,12 +488,13 @@ bool NoMove(const std::string& text, const std::optional<Read>& read) {
 int Choose(const Request& request, Report& report, Taken& taken) {
   const bool dry_run = request.choices.dry_run;
   std::string text;
-  if (!request.journal.empty()) {
-    if (int code = Open(AT_FDCWD, request.journal, request.journal, dry_run, taken, text, report))
+  if (!request.undo_name.empty()) {
+    if (int code =
+            Open(AT_FDCWD, request.undo_name, request.undo_name, dry_run, taken, text, report))
       return code;
     taken.read = Parse(text);
     if (taken.read && !taken.read->undone && !NoMove(text, taken.read)) return 0;
-    report.Told({request.journal, {}, {}}, Outcome::kNotAJournal);
+    report.Told({request.undo_name, {}, {}}, Outcome::kNotAJournal);
     return 1;
   }
   const StateFolder state(false);
