@@ -8,6 +8,7 @@
 #include "core/platform.h"
 #include "core/report.h"
 #include "core/stamp.h"
+#include "core/undo.h"
 
 namespace stampix {
 

@@ -17,9 +17,6 @@ const std::string& WholePath(const Folder& folder);
 // The folder's permission bits.
 std::uint32_t ModeOf(const Folder& folder);
 
-// Makes the folder `name` with the permission bits `mode`, exactly.
-Error MakeFolder(const Folder& folder, std::string_view name, std::uint32_t mode);
-
 // Removes the folder `name` if it is empty.
 Error RemoveFolder(const Folder& folder, std::string_view name);
 
