@@ -22,13 +22,7 @@
 //   undone                            every move is back, or named as lost
 #include "core/journal.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -97,63 +91,55 @@ std::optional<std::string> Unfield(std::string_view field) {
 std::string StatePath() {
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return std::string(state) + "/stampix";
-  const char* home = std::getenv("HOME");
-  const struct passwd* user = home ? nullptr : getpwuid(getuid());
-  std::string base = home ? home : user ? user->pw_dir : "";
-  return base + "/.local/state/stampix";
-}
-
-// Makes the folder and any missing folder above it, private to the user.
-platform::Error MakeFolders(const std::string& path) {
-  for (std::size_t at = 1; at <= path.size(); ++at) {
-    if (at < path.size() && path[at] != '/') continue;
-    if (mkdir(path.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  }
-  return 0;
+  return platform::HomeFolder() + "/.local/state/stampix";
 }
 
 // The user's alone: what another user may write could be a journal planted to be undone.
-bool Private(const struct stat& st) {
-  return st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
+bool Private(std::uint32_t owner, std::uint32_t mode) {
+  return owner == platform::UserId() && !(mode & 022);
+}
+
+bool Private(const std::optional<platform::FileStatus>& status) {
+  return status && Private(status->owner, status->mode);
 }
 
 // The state folder, open, and whether it is the user's alone.
 class StateFolder {
  public:
+  // Never reached through a link of its own name, which could lead into another user's folder.
   explicit StateFolder(bool make) : path_(StatePath()) {
-    if (make && (why_ = MakeFolders(path_))) return;
-    fd_ = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd_ < 0) why_ = errno;
-    struct stat st;
-    private_ = fd_ >= 0 && fstat(fd_, &st) == 0 && Private(st);
+    if (make && (why_ = platform::MakeFolders(path_, 0700))) return;
+    const std::size_t name = path_.rfind('/') + 1;
+    const platform::Folder above(path_.substr(0, name));
+    folder_ = std::make_unique<platform::Folder>(above, path_.substr(name));
+    if (!platform::Lookup(*folder_, ".", &why_)) return;
+    const std::optional<std::uint32_t> owner = platform::Owner(*folder_, ".");
+    private_ = owner && Private(*owner, platform::ModeOf(*folder_));
   }
-  ~StateFolder() {
-    if (fd_ >= 0) close(fd_);
-  }
-  StateFolder(const StateFolder&) = delete;
-  StateFolder& operator=(const StateFolder&) = delete;
 
-  int fd() const { return fd_; }
+  // Open: its journals can be listed.
+  bool is_open() const { return folder_ && !why_; }
+  const platform::Folder& folder() const { return *folder_; }
   const std::string& path() const { return path_; }
   platform::Error why() const { return why_; }
   bool is_private() const { return private_; }
 
+  // The folder, for a journal to keep.
+  std::unique_ptr<platform::Folder> Take() { return std::move(folder_); }
+
   // The journals' names, the latest last: their names sort by time.
   std::vector<std::string> Journals() const {
     std::vector<std::string> names;
-    const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!dir && fd >= 0) close(fd);
-    while (const struct dirent* d = dir ? readdir(dir) : nullptr)
-      if (std::string_view(d->d_name).ends_with(".journal")) names.emplace_back(d->d_name);
-    if (dir) closedir(dir);
+    platform::FolderSearch search(*folder_);
+    while (std::optional<platform::Entry> entry = search.Next())
+      if (entry->name.ends_with(".journal")) names.push_back(std::move(entry->name));
     std::sort(names.begin(), names.end());
     return names;
   }
 
  private:
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<platform::Folder> folder_;
   platform::Error why_ = 0;
   bool private_ = false;
 };
@@ -172,7 +158,7 @@ void Tidy(const StateFolder& state) {
   const time_t month_ago = time(nullptr) - kKeepDays * 86400;
   for (std::size_t i = 0; i < names.size(); ++i)
     if (NamedTime(names[i]) < month_ago || names.size() - i > kKeepAtMost)
-      unlinkat(state.fd(), names[i].c_str(), 0);
+      platform::RemoveFile(state.folder(), names[i]);
 }
 
 // A name that sorts by time: UTC to the nanosecond, then the process.
@@ -181,46 +167,49 @@ std::string JournalName(const struct timespec& now) {
   gmtime_r(&now.tv_sec, &utc);
   char name[64];
   const std::size_t n = strftime(name, sizeof name, "%Y%m%dT%H%M%S", &utc);
-  std::snprintf(name + n, sizeof name - n, ".%09ld-%d.journal", now.tv_nsec, getpid());
+  std::snprintf(name + n, sizeof name - n, ".%09ld-%d.journal", now.tv_nsec,
+                static_cast<int>(platform::ProcessId()));
   return name;
 }
 
-using Identity = std::pair<dev_t, ino_t>;
+using Identity = std::pair<std::uint64_t, std::uint64_t>;
 
 // The folder and every folder above it, up to the root.
-std::vector<Identity> FoldersUp(int folder) {
+std::vector<Identity> FoldersUp(const platform::Folder& folder) {
   std::vector<Identity> up;
-  int fd = openat(folder, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  for (struct stat st; fd >= 0 && fstat(fd, &st) == 0;) {
-    if (!up.empty() && up.back() == Identity{st.st_dev, st.st_ino}) break;  // the root
-    up.emplace_back(st.st_dev, st.st_ino);
-    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    close(fd);
-    fd = parent;
+  std::unique_ptr<platform::Folder> above;
+  for (const platform::Folder* at = &folder;;) {
+    const std::optional<platform::Entry> here = platform::Lookup(*at, ".");
+    // The root is its own parent.
+    if (!here || (!up.empty() && up.back() == Identity{here->device, here->inode})) break;
+    up.emplace_back(here->device, here->inode);
+    auto parent = std::make_unique<platform::Folder>(*at, "..");
+    above = std::move(parent);
+    at = above.get();
   }
-  if (fd >= 0) close(fd);
   return up;
 }
 
 class FileJournal : public Journal {
  public:
-  FileJournal(int fd, std::string path, std::vector<Identity> holders)
-      : fd_(fd), path_(std::move(path)), holders_(std::move(holders)) {}
+  FileJournal(std::unique_ptr<platform::File> file, std::unique_ptr<platform::Folder> folder,
+              std::string name, std::vector<Identity> holders)
+      : file_(std::move(file)),
+        state_(std::move(folder)),
+        name_(std::move(name)),
+        holders_(std::move(holders)) {}
 
   // A journal that holds no move is no run to undo.
   ~FileJournal() override {
     platform::Error why = 0;
     Keep(why);
-    if (unsynced_) fdatasync(fd_);
-    if (!moves_) unlink(path_.c_str());
-    close(fd_);
+    if (unsynced_) file_->Sync();
+    if (!moves_) platform::RemoveFile(*state_, name_);
   }
 
   void Start(time_t started, const std::vector<std::string>& arguments) {
-    char* folder = getcwd(nullptr, 0);
     pending_.append(kVersionLine).append("\nstarted ").append(std::to_string(started));
-    pending_.append("\nfolder ").append(Field(folder ? folder : ""));
-    std::free(folder);
+    pending_.append("\nfolder ").append(Field(platform::CurrentFolder()));
     for (const std::string& argument : arguments)
       pending_.append("\nargument ").append(Field(argument));
     pending_ += '\n';
@@ -258,17 +247,12 @@ class FileJournal : public Journal {
   bool Keep(platform::Error& why) override {
     if (lost_) return why = lost_, false;
     if (pending_.empty()) return true;
-    for (std::string_view rest = pending_; !rest.empty();) {
-      ssize_t n = write(fd_, rest.data(), rest.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return why = lost_ = n < 0 ? errno : EIO, false;
-      rest.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if ((why = lost_ = file_->Append(pending_))) return false;
     pending_.clear();
     unsynced_ += records_;
     records_ = 0;
     if (unsynced_ >= kSyncEvery) {
-      if (fdatasync(fd_) != 0) return why = lost_ = errno, false;
+      if ((why = lost_ = file_->Sync())) return false;
       unsynced_ = 0;
     }
     return true;
@@ -299,8 +283,9 @@ class FileJournal : public Journal {
     pending_.append(digits, end);
   }
 
-  int fd_;
-  std::string path_;
+  std::unique_ptr<platform::File> file_;
+  std::unique_ptr<platform::Folder> state_;  // the state folder, which holds it
+  std::string name_;
   std::vector<Identity> holders_;  // the file, its folder and every folder above it, in turn
   std::string pending_;
   std::string folder_, folder_field_;  // the last folder told, and its field
@@ -311,19 +296,20 @@ class FileJournal : public Journal {
 
 // The run's journal file, locked for as long as the run goes, so that "--undo" leaves it
 // alone. An undo may have tidied the name away in the instant before the lock: then another.
-int CreateLocked(const StateFolder& state, const std::string& name, platform::Error& why) {
+std::unique_ptr<platform::File> CreateLocked(const StateFolder& state, const std::string& name,
+                                             platform::Error& why) {
   for (int tries = 0; tries < 2; ++tries) {
-    const int fd = openat(state.fd(), name.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return why = errno, -1;
-    struct stat st;
-    if (flock(fd, LOCK_EX) == 0 && fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
-    close(fd);
+    auto file =
+        std::make_unique<platform::File>(state.folder(), name, platform::File::Access::kCreate);
+    if (!file->is_open()) return why = file->error(), nullptr;
+    if (file->Lock(true, true) != 0) continue;
+    if (const std::optional<platform::FileStatus> status = file->Status(); status && status->links)
+      return file;
   }
-  return why = EAGAIN, -1;
+  return why = EAGAIN, nullptr;
 }
 
-// ---- Undo ----
+// ---- A journal read back, for "--undo" and "--runs" ----
 
 // A journal read: its run, and what undos made of it.
 struct Read {
@@ -414,17 +400,6 @@ std::optional<Read> Parse(const std::string& text) {
   return read;
 }
 
-std::optional<std::string> Contents(int fd) {
-  std::string text;
-  char buffer[65536];
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  return text;
-}
-
 // A journal cut short before its first move (a run killed at once, a full disk) is no run.
 bool NoMove(const std::string& text, const std::optional<Read>& read) {
   return text.find('\n') == text.npos || (read && read->records.moves.empty());
@@ -438,24 +413,19 @@ std::string RunOf(const Read& read);
 class JournalRun : public TakenRun {
  public:
   JournalRun(std::string path, bool dry_run) : path_(std::move(path)), real_(!dry_run) {}
-  ~JournalRun() override {
-    if (fd_ >= 0) close(fd_);
-  }
-  JournalRun(const JournalRun&) = delete;
-  JournalRun& operator=(const JournalRun&) = delete;
 
   // Opens, checks, locks and reads the journal `name` of the folder: why it cannot be undone,
   // with the system's reason in `why`, or nothing when it could be read.
-  std::optional<Outcome> Open(int folder, const std::string& name, platform::Error& why) {
-    fd_ = openat(folder, name.c_str(),
-                 (real_ ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    why = errno;
-    struct stat st;
-    if (fd_ < 0) return Outcome::kNoJournal;
-    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || !Private(st)) return Outcome::kNotYours;
-    if (flock(fd_, (real_ ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return Outcome::kStillGoing;
-    const std::optional<std::string> text = Contents(fd_);
-    if (!text) return why = errno, Outcome::kNoJournal;
+  std::optional<Outcome> Open(const platform::Folder& folder, const std::string& name,
+                              platform::Error& why) {
+    using Access = platform::File::Access;
+    file_.emplace(folder, name, real_ ? Access::kReadWrite : Access::kRead);
+    if ((why = file_->error())) return Outcome::kNoJournal;
+    const std::optional<platform::FileStatus> status = file_->Status();
+    if (!status || !status->regular || !Private(status)) return Outcome::kNotYours;
+    if (file_->Lock(real_, false)) return Outcome::kStillGoing;
+    const std::optional<std::string> text = file_->ReadAll(why);
+    if (!text) return Outcome::kNoJournal;
     read_ = Parse(*text);
     if (read_) read_->records.told = RunOf(*read_);
     no_move_ = NoMove(*text, read_);
@@ -487,19 +457,14 @@ class JournalRun : public TakenRun {
  private:
   // What is marked, written; made durable when `last`.
   void Write(bool last) {
-    for (std::string_view rest = pending_; !rest.empty() && !lost_;) {
-      const ssize_t n = write(fd_, rest.data(), rest.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) lost_ = n < 0 ? errno : EIO;
-      if (n > 0) rest.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if (!lost_ && !pending_.empty()) lost_ = file_->Append(pending_);
     pending_.clear();
-    if (last && !lost_ && fdatasync(fd_) != 0) lost_ = errno;
+    if (last && !lost_) lost_ = file_->Sync();
   }
 
   std::string path_;
   bool real_;
-  int fd_ = -1;
+  std::optional<platform::File> file_;
   std::optional<Read> read_;
   bool no_move_ = false;
   std::string pending_;
@@ -537,7 +502,7 @@ std::unique_ptr<Journal> OpenJournal(const Request& request,
                                      bool& ready) {
   ready = true;
   if (request.choices.dry_run || !request.choices.journal) return nullptr;
-  const StateFolder state(true);
+  StateFolder state(true);
   platform::Error why = state.why();
   if (!why && !state.is_private()) {
     report.Told({state.path(), {}, {}}, Outcome::kNotYours);
@@ -546,16 +511,18 @@ std::unique_ptr<Journal> OpenJournal(const Request& request,
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   const std::string name = JournalName(now);
-  const int fd = why ? -1 : CreateLocked(state, name, why);
-  if (fd < 0) {
+  std::unique_ptr<platform::File> file = why ? nullptr : CreateLocked(state, name, why);
+  if (!file) {
     report.Told({}, Outcome::kJournalLost, why);
     return ready = false, nullptr;
   }
   Tidy(state);
   std::vector<Identity> holders;
-  if (struct stat st; fstat(fd, &st) == 0) holders.emplace_back(st.st_dev, st.st_ino);
-  for (const Identity& folder : FoldersUp(state.fd())) holders.push_back(folder);
-  auto journal = std::make_unique<FileJournal>(fd, state.path() + "/" + name, std::move(holders));
+  if (const std::optional<platform::FileStatus> status = file->Status())
+    holders.emplace_back(status->device, status->inode);
+  for (const Identity& folder : FoldersUp(state.folder())) holders.push_back(folder);
+  auto journal =
+      std::make_unique<FileJournal>(std::move(file), state.Take(), name, std::move(holders));
   journal->Start(now.tv_sec, arguments);
   return journal;
 }
@@ -566,7 +533,8 @@ std::unique_ptr<TakenRun> TakeRun(const Request& request, Report& report) {
   const bool dry_run = request.choices.dry_run;
   std::unique_ptr<JournalRun> run;
   // The journal opened and read, or the report told why it cannot be.
-  const auto open = [&](int folder, const std::string& name, const std::string& path) {
+  const auto open = [&](const platform::Folder& folder, const std::string& name,
+                        const std::string& path) {
     run.reset();
     run = std::make_unique<JournalRun>(path, dry_run);
     platform::Error why = 0;
@@ -575,21 +543,21 @@ std::unique_ptr<TakenRun> TakeRun(const Request& request, Report& report) {
     return !refused;
   };
   if (!request.undo_name.empty()) {
-    if (!open(AT_FDCWD, request.undo_name, request.undo_name)) return nullptr;
+    if (!open(platform::Folder(""), request.undo_name, request.undo_name)) return nullptr;
     if (run->read() && !run->read()->undone && !run->no_move()) return run;
     report.Told({request.undo_name, {}, {}}, Outcome::kNotAJournal);
     return nullptr;
   }
   const StateFolder state(false);
-  if (state.fd() >= 0 && !state.is_private()) {
+  if (state.is_open() && !state.is_private()) {
     report.Told({state.path(), {}, {}}, Outcome::kNotYours);
     return nullptr;
   }
-  std::vector<std::string> names = state.fd() >= 0 ? state.Journals() : std::vector<std::string>{};
+  std::vector<std::string> names = state.is_open() ? state.Journals() : std::vector<std::string>{};
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    if (!open(state.fd(), *it, state.path() + "/" + *it)) return nullptr;
+    if (!open(state.folder(), *it, state.path() + "/" + *it)) return nullptr;
     if (run->no_move()) {
-      if (!dry_run) unlinkat(state.fd(), it->c_str(), 0);
+      if (!dry_run) platform::RemoveFile(state.folder(), *it);
       continue;
     }
     if (!run->read()) {
@@ -604,21 +572,17 @@ std::unique_ptr<TakenRun> TakeRun(const Request& request, Report& report) {
 
 int ListRuns(Report& report) {
   const StateFolder state(false);
-  if (state.fd() >= 0 && !state.is_private()) {
+  if (state.is_open() && !state.is_private()) {
     report.Told({state.path(), {}, {}}, Outcome::kNotYours);
     return 1;
   }
-  std::vector<std::string> names = state.fd() >= 0 ? state.Journals() : std::vector<std::string>{};
+  std::vector<std::string> names = state.is_open() ? state.Journals() : std::vector<std::string>{};
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    const int fd = openat(state.fd(), it->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0 || !Private(st)) {
-      if (fd >= 0) close(fd);
-      continue;
-    }
-    const bool going = flock(fd, LOCK_SH | LOCK_NB) != 0;
-    const std::optional<std::string> text = Contents(fd);
-    close(fd);
+    platform::File file(state.folder(), *it, platform::File::Access::kRead);
+    if (!file.is_open() || !Private(file.Status())) continue;
+    const bool going = file.Lock(false, false) != 0;
+    platform::Error why = 0;
+    const std::optional<std::string> text = file.ReadAll(why);
     const std::optional<Read> read = text ? Parse(*text) : std::nullopt;
     if (!read || (read->records.moves.empty() && !going)) continue;
     std::size_t back = 0;
