@@ -1,8 +1,11 @@
 #pragma once
-// The way back: what a run is about to change, kept before it changes it, so that a later run
-// can put it back. Each build provides it: linux/journal.cpp (a file per run in the user's state
-// folder, and "--undo"), windows/journal.cpp (none: the Windows program keeps no state).
+// The way back: what a run is about to change, kept before it changes it, and what "--undo"
+// (core/undo.h) reads of it again to put it back. Each build provides it: linux/journal.cpp (a
+// file per run in the user's state folder), windows/journal.cpp (none: the Windows program keeps
+// no state).
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,8 +47,55 @@ std::unique_ptr<Journal> OpenJournal(const Request& request,
                                      const std::vector<std::string>& arguments, Report& report,
                                      bool& ready);
 
-// "--undo": puts back what the run the request names changed. Returns the exit code.
-int Undo(const Request& request, Report& report);
+// ---- The way back, read ----
+
+// One move of a run as its journal keeps it: whole paths from the root, each ending in "/".
+struct MoveRecord {
+  std::string from, name, to, new_name;  // the entry `name` of `from` became `new_name` in `to`
+  bool folder = false;                   // it is a folder
+  bool replaced = false;                 // the new name was taken: "/Y" may have replaced it
+  std::uint64_t device = 0, inode = 0, size = 0;  // see platform::Entry
+  std::int64_t last_write = 0, created = 0;       // created: 0 where it was not kept
+};
+
+// A folder as it was before the run renamed inside it.
+struct FolderRecord {
+  platform::FolderTime time;
+  std::uint32_t mode = 0;  // its permission bits, to make it again as it was
+};
+
+// What a journal tells "--undo" of its run.
+struct RunRecords {
+  std::string told;                             // when, where and what the run was
+  std::vector<MoveRecord> moves;                // in the order the run told them
+  std::map<std::string, FolderRecord> folders;  // by whole path: the first record of each
+  std::vector<bool> settled;  // by move: put back, or named as lost, by an earlier undo
+};
+
+// A run taken by "--undo": its journal held, and locked against the run still writing it and
+// against another undo, for as long as this lives. A preview marks nothing.
+class TakenRun {
+ public:
+  virtual ~TakenRun() = default;
+
+  virtual const RunRecords& records() const = 0;
+
+  // The journal, as lines show it.
+  virtual const std::string& path() const = 0;
+
+  // The move `n` of the records went back, or was found gone for good: a later undo passes it
+  // over. Written as it goes, so that an undo cut short is taken up again where it stopped.
+  enum class Settled { kBack, kLost };
+  virtual void Mark(std::size_t n, Settled settled) = 0;
+
+  // Writes what is marked, durably, with `undone`: every move is settled. Returns why it could
+  // not all be written, or 0.
+  virtual platform::Error Finish(bool undone) = 0;
+};
+
+// The run "--undo" means: the journal the request names, or the latest not yet undone. Nothing
+// when none can be taken, as the report was told.
+std::unique_ptr<TakenRun> TakeRun(const Request& request, Report& report);
 
 // "--runs": lists the runs the journals keep, the latest first. Returns the exit code.
 int ListRuns(Report& report);

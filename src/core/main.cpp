@@ -5,9 +5,10 @@
 
 #include "core/command_line.h"
 #include "core/journal.h"
+#include "core/pass.h"
 #include "core/platform.h"
 #include "core/report.h"
-#include "core/pass.h"
+#include "core/undo.h"
 
 namespace stampix {
 

@@ -195,6 +195,10 @@ FolderTime LastWriteOf(const Folder& folder);
 // Sets the folder's last write back to `time`, its last access left as it is.
 Error PutBack(const Folder& folder, const FolderTime& time);
 
+// Makes the folder `name` with the permission bits `mode`, exactly (Windows keeps no such bits:
+// the folder gets what its parent passes on).
+Error MakeFolder(const Folder& folder, std::string_view name, std::uint32_t mode);
+
 // Renames an entry over an existing file or link of the new name in one step, so the old one is
 // never gone before the new one has its name. Never over a folder.
 Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,

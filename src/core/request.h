@@ -55,7 +55,7 @@ struct Request {
   Choices choices = {};
   std::vector<std::string> operands = {};  // as given
   std::string refused = {};                // kRefuse: the argument that is not understood
-  std::string journal = {};  // kUndo: the journal to undo; empty: the latest not yet undone
+  std::string undo_name = {};  // kUndo: the journal to undo; empty: the latest not yet undone
 
   bool operator==(const Request&) const = default;
 };

@@ -82,7 +82,7 @@ bool TakeOption(Option option, const std::optional<std::string>& value, const st
   if (option == Option::kNoJournal) request.choices.journal = false;
   if (option == Option::kNoGroups) request.choices.each_alone = true;
   if (option == Option::kUndo) request.action = Request::Action::kUndo;
-  if (option == Option::kUndo && value && !value->empty()) request.journal = *value;
+  if (option == Option::kUndo && value && !value->empty()) request.undo_name = *value;
   if (option == Option::kListRuns) request.action = Request::Action::kListRuns;
   if (option == Option::kDates) {
     if (std::optional<std::vector<DateSource>> sources = DateSources(value.value_or("")))

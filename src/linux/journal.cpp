@@ -22,27 +22,19 @@
 //   undone                            every move is back, or named as lost
 #include "core/journal.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <vector>
 
-#include "core/entries.h"
 #include "core/rename.h"
+#include "core/undo.h"
 #include "linux/platform_linux.h"
 
 namespace stampix {
@@ -99,63 +91,59 @@ std::optional<std::string> Unfield(std::string_view field) {
 std::string StatePath() {
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return std::string(state) + "/stampix";
-  const char* home = std::getenv("HOME");
-  const struct passwd* user = home ? nullptr : getpwuid(getuid());
-  std::string base = home ? home : user ? user->pw_dir : "";
-  return base + "/.local/state/stampix";
-}
-
-// Makes the folder and any missing folder above it, private to the user.
-platform::Error MakeFolders(const std::string& path) {
-  for (std::size_t at = 1; at <= path.size(); ++at) {
-    if (at < path.size() && path[at] != '/') continue;
-    if (mkdir(path.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  }
-  return 0;
+  return platform::HomeFolder() + "/.local/state/stampix";
 }
 
 // The user's alone: what another user may write could be a journal planted to be undone.
-bool Private(const struct stat& st) {
-  return st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
+bool Private(std::uint32_t owner, std::uint32_t mode) {
+  return owner == platform::UserId() && !(mode & 022);
+}
+
+bool Private(const std::optional<platform::FileStatus>& status) {
+  return status && Private(status->owner, status->mode);
 }
 
 // The state folder, open, and whether it is the user's alone.
 class StateFolder {
  public:
+  // Never reached through a link of its own name, which could lead into another user's folder.
   explicit StateFolder(bool make) : path_(StatePath()) {
-    if (make && (why_ = MakeFolders(path_))) return;
-    fd_ = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd_ < 0) why_ = errno;
-    struct stat st;
-    private_ = fd_ >= 0 && fstat(fd_, &st) == 0 && Private(st);
+    if (make && (why_ = platform::MakeFolders(path_, 0700))) return;
+    const std::size_t name = path_.rfind('/') + 1;
+    const platform::Folder above(path_.substr(0, name));
+    folder_ = std::make_unique<platform::Folder>(above, path_.substr(name));
+    if (!platform::Lookup(*folder_, ".", &why_)) return;
+    // A folder whose journals cannot be listed is refused, as one that cannot be opened is.
+    platform::FolderSearch listing(*folder_);
+    listing.Next();
+    if ((why_ = listing.error())) return;
+    const std::optional<std::uint32_t> owner = platform::Owner(*folder_, ".");
+    private_ = owner && Private(*owner, platform::ModeOf(*folder_));
   }
-  ~StateFolder() {
-    if (fd_ >= 0) close(fd_);
-  }
-  StateFolder(const StateFolder&) = delete;
-  StateFolder& operator=(const StateFolder&) = delete;
 
-  int fd() const { return fd_; }
+  // Open: its journals can be listed.
+  bool is_open() const { return folder_ && !why_; }
+  const platform::Folder& folder() const { return *folder_; }
   const std::string& path() const { return path_; }
   platform::Error why() const { return why_; }
   bool is_private() const { return private_; }
 
+  // The folder, for a journal to keep.
+  std::unique_ptr<platform::Folder> Take() { return std::move(folder_); }
+
   // The journals' names, the latest last: their names sort by time.
   std::vector<std::string> Journals() const {
     std::vector<std::string> names;
-    const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!dir && fd >= 0) close(fd);
-    while (const struct dirent* d = dir ? readdir(dir) : nullptr)
-      if (std::string_view(d->d_name).ends_with(".journal")) names.emplace_back(d->d_name);
-    if (dir) closedir(dir);
+    platform::FolderSearch search(*folder_);
+    while (std::optional<platform::Entry> entry = search.Next())
+      if (entry->name.ends_with(".journal")) names.push_back(std::move(entry->name));
     std::sort(names.begin(), names.end());
     return names;
   }
 
  private:
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<platform::Folder> folder_;
   platform::Error why_ = 0;
   bool private_ = false;
 };
@@ -174,7 +162,7 @@ void Tidy(const StateFolder& state) {
   const time_t month_ago = time(nullptr) - kKeepDays * 86400;
   for (std::size_t i = 0; i < names.size(); ++i)
     if (NamedTime(names[i]) < month_ago || names.size() - i > kKeepAtMost)
-      unlinkat(state.fd(), names[i].c_str(), 0);
+      platform::RemoveFile(state.folder(), names[i]);
 }
 
 // A name that sorts by time: UTC to the nanosecond, then the process.
@@ -183,46 +171,49 @@ std::string JournalName(const struct timespec& now) {
   gmtime_r(&now.tv_sec, &utc);
   char name[64];
   const std::size_t n = strftime(name, sizeof name, "%Y%m%dT%H%M%S", &utc);
-  std::snprintf(name + n, sizeof name - n, ".%09ld-%d.journal", now.tv_nsec, getpid());
+  std::snprintf(name + n, sizeof name - n, ".%09ld-%d.journal", now.tv_nsec,
+                static_cast<int>(platform::ProcessId()));
   return name;
 }
 
-using Identity = std::pair<dev_t, ino_t>;
+using Identity = std::pair<std::uint64_t, std::uint64_t>;
 
 // The folder and every folder above it, up to the root.
-std::vector<Identity> FoldersUp(int folder) {
+std::vector<Identity> FoldersUp(const platform::Folder& folder) {
   std::vector<Identity> up;
-  int fd = openat(folder, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  for (struct stat st; fd >= 0 && fstat(fd, &st) == 0;) {
-    if (!up.empty() && up.back() == Identity{st.st_dev, st.st_ino}) break;  // the root
-    up.emplace_back(st.st_dev, st.st_ino);
-    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    close(fd);
-    fd = parent;
+  std::unique_ptr<platform::Folder> above;
+  for (const platform::Folder* at = &folder;;) {
+    const std::optional<platform::Entry> here = platform::Lookup(*at, ".");
+    // The root is its own parent.
+    if (!here || (!up.empty() && up.back() == Identity{here->device, here->inode})) break;
+    up.emplace_back(here->device, here->inode);
+    auto parent = std::make_unique<platform::Folder>(*at, "..");
+    above = std::move(parent);
+    at = above.get();
   }
-  if (fd >= 0) close(fd);
   return up;
 }
 
 class FileJournal : public Journal {
  public:
-  FileJournal(int fd, std::string path, std::vector<Identity> holders)
-      : fd_(fd), path_(std::move(path)), holders_(std::move(holders)) {}
+  FileJournal(std::unique_ptr<platform::File> file, std::unique_ptr<platform::Folder> folder,
+              std::string name, std::vector<Identity> holders)
+      : file_(std::move(file)),
+        state_(std::move(folder)),
+        name_(std::move(name)),
+        holders_(std::move(holders)) {}
 
   // A journal that holds no move is no run to undo.
   ~FileJournal() override {
     platform::Error why = 0;
     Keep(why);
-    if (unsynced_) fdatasync(fd_);
-    if (!moves_) unlink(path_.c_str());
-    close(fd_);
+    if (unsynced_) file_->Sync();
+    if (!moves_) platform::RemoveFile(*state_, name_);
   }
 
   void Start(time_t started, const std::vector<std::string>& arguments) {
-    char* folder = getcwd(nullptr, 0);
     pending_.append(kVersionLine).append("\nstarted ").append(std::to_string(started));
-    pending_.append("\nfolder ").append(Field(folder ? folder : ""));
-    std::free(folder);
+    pending_.append("\nfolder ").append(Field(platform::CurrentFolder()));
     for (const std::string& argument : arguments)
       pending_.append("\nargument ").append(Field(argument));
     pending_ += '\n';
@@ -260,17 +251,12 @@ class FileJournal : public Journal {
   bool Keep(platform::Error& why) override {
     if (lost_) return why = lost_, false;
     if (pending_.empty()) return true;
-    for (std::string_view rest = pending_; !rest.empty();) {
-      ssize_t n = write(fd_, rest.data(), rest.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return why = lost_ = n < 0 ? errno : EIO, false;
-      rest.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if ((why = lost_ = file_->Append(pending_))) return false;
     pending_.clear();
     unsynced_ += records_;
     records_ = 0;
     if (unsynced_ >= kSyncEvery) {
-      if (fdatasync(fd_) != 0) return why = lost_ = errno, false;
+      if ((why = lost_ = file_->Sync())) return false;
       unsynced_ = 0;
     }
     return true;
@@ -301,8 +287,9 @@ class FileJournal : public Journal {
     pending_.append(digits, end);
   }
 
-  int fd_;
-  std::string path_;
+  std::unique_ptr<platform::File> file_;
+  std::unique_ptr<platform::Folder> state_;  // the state folder, which holds it
+  std::string name_;
   std::vector<Identity> holders_;  // the file, its folder and every folder above it, in turn
   std::string pending_;
   std::string folder_, folder_field_;  // the last folder told, and its field
@@ -313,39 +300,27 @@ class FileJournal : public Journal {
 
 // The run's journal file, locked for as long as the run goes, so that "--undo" leaves it
 // alone. An undo may have tidied the name away in the instant before the lock: then another.
-int CreateLocked(const StateFolder& state, const std::string& name, platform::Error& why) {
+std::unique_ptr<platform::File> CreateLocked(const StateFolder& state, const std::string& name,
+                                             platform::Error& why) {
   for (int tries = 0; tries < 2; ++tries) {
-    const int fd = openat(state.fd(), name.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return why = errno, -1;
-    struct stat st;
-    if (flock(fd, LOCK_EX) == 0 && fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
-    close(fd);
+    auto file =
+        std::make_unique<platform::File>(state.folder(), name, platform::File::Access::kCreate);
+    if (!file->is_open()) return why = file->error(), nullptr;
+    if (file->Lock(true, true) != 0) continue;
+    if (const std::optional<platform::FileStatus> status = file->Status(); status && status->links)
+      return file;
   }
-  return why = EAGAIN, -1;
+  return why = EAGAIN, nullptr;
 }
 
-// ---- Undo ----
+// ---- A journal read back, for "--undo" and "--runs" ----
 
-struct Record {
-  std::string from, name, to, new_name;
-  bool folder = false, replaced = false;
-  std::uint64_t device = 0, inode = 0, size = 0;
-  std::int64_t last_write = 0, created = 0;
-};
-
-struct FolderState {
-  platform::FolderTime time;
-  std::uint32_t mode = 0;
-};
-
+// A journal read: its run, and what undos made of it.
 struct Read {
   std::int64_t started = 0;
   std::string run_folder;
   std::vector<std::string> arguments;
-  std::vector<Record> moves;
-  std::map<std::string, FolderState> folders;  // by whole path: the first record of each
-  std::vector<bool> settled;                   // by move: back, or named as lost
+  RunRecords records;  // all but what it tells of the run, which RunOf words
   bool undone = false;
 };
 
@@ -366,9 +341,9 @@ bool IsPlainName(std::string_view name) {
          name.find('\0') == name.npos;
 }
 
-std::optional<Record> ParseMove(std::istringstream& words) {
+std::optional<MoveRecord> ParseMove(std::istringstream& words) {
   std::string a, b, c, d, k, r;
-  Record m;
+  MoveRecord m;
   if (!(words >> a >> b >> c >> d >> k >> m.device >> m.inode >> m.size >> m.last_write >>
         m.created >> r))
     return std::nullopt;
@@ -395,23 +370,25 @@ bool ParseLine(const std::string& line, Read& read) {
     return text.has_value();
   }
   if (kind == "move") {
-    std::optional<Record> m = ParseMove(words);
-    if (m) read.moves.push_back(std::move(*m));
+    std::optional<MoveRecord> m = ParseMove(words);
+    if (m) read.records.moves.push_back(std::move(*m));
     return m.has_value();
   }
   if (kind == "time") {
-    FolderState state{{0, 0, true}, 0};
+    FolderRecord state{{0, 0, true}, 0};
     std::optional<std::string> folder = words >> a ? Unfield(a) : std::nullopt;
     if (!folder || !IsPlainFolder(*folder) ||
         !(words >> state.time.seconds >> state.time.nanoseconds >> std::oct >> state.mode))
       return false;
-    read.folders.emplace(*folder, state);
+    read.records.folders.emplace(*folder, state);
     return true;
   }
   std::size_t n = 0;
-  if ((kind != "back" && kind != "lost") || !(words >> n) || n >= read.moves.size()) return false;
-  read.settled.resize(read.moves.size());
-  read.settled[n] = true;
+  std::vector<bool>& settled = read.records.settled;
+  if ((kind != "back" && kind != "lost") || !(words >> n) || n >= read.records.moves.size())
+    return false;
+  settled.resize(read.records.moves.size());
+  settled[n] = true;
   return true;
 }
 
@@ -423,104 +400,81 @@ std::optional<Read> Parse(const std::string& text) {
   // The last line may have been cut short by a full disk; what it would have told never began.
   while (std::getline(in, line) && !in.eof())
     if (!ParseLine(line, read)) return std::nullopt;
-  read.settled.resize(read.moves.size());
+  read.records.settled.resize(read.records.moves.size());
   return read;
-}
-
-std::optional<std::string> Contents(int fd) {
-  std::string text;
-  char buffer[65536];
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  return text;
-}
-
-// A journal "--undo" has taken: open, locked against a run still writing it and against another
-// undo, and read.
-struct Taken {
-  Taken() = default;
-  Taken(const Taken&) = delete;
-  Taken& operator=(const Taken&) = delete;
-  ~Taken() {
-    if (fd >= 0) close(fd);
-  }
-
-  int fd = -1;
-  std::string path;
-  std::optional<Read> read;
-};
-
-// Opens, checks and locks a journal, telling the report why it cannot be undone; the exit code,
-// or 0 when it can be read. `text` is what it holds.
-int Open(int folder, const std::string& name, const std::string& path, bool dry_run, Taken& taken,
-         std::string& text, Report& report) {
-  taken.path = path;
-  taken.fd = openat(folder, name.c_str(),
-                    (dry_run ? O_RDONLY : O_RDWR) | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  struct stat st;
-  Outcome refused = Outcome::kRenamed;
-  platform::Error why = errno;
-  if (taken.fd < 0)
-    refused = Outcome::kNoJournal;
-  else if (fstat(taken.fd, &st) != 0 || !S_ISREG(st.st_mode) || !Private(st))
-    refused = Outcome::kNotYours;
-  else if (flock(taken.fd, (dry_run ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0)
-    refused = Outcome::kStillGoing;
-  else if (std::optional<std::string> read = Contents(taken.fd))
-    text = std::move(*read);
-  else
-    refused = Outcome::kNoJournal, why = errno;
-  if (refused == Outcome::kRenamed) return 0;
-  report.Told({path, {}, {}}, refused, why);
-  return 1;
 }
 
 // A journal cut short before its first move (a run killed at once, a full disk) is no run.
 bool NoMove(const std::string& text, const std::optional<Read>& read) {
-  return text.find('\n') == text.npos || (read && read->moves.empty());
+  return text.find('\n') == text.npos || (read && read->records.moves.empty());
 }
 
-// The journal "--undo" means: the one named, or the latest not yet undone, passing over and
-// tidying away those that record no move. The exit code, or 0 when one was taken.
-int Choose(const Request& request, Report& report, Taken& taken) {
-  const bool dry_run = request.choices.dry_run;
-  std::string text;
-  if (!request.journal.empty()) {
-    if (int code = Open(AT_FDCWD, request.journal, request.journal, dry_run, taken, text, report))
-      return code;
-    taken.read = Parse(text);
-    if (taken.read && !taken.read->undone && !NoMove(text, taken.read)) return 0;
-    report.Told({request.journal, {}, {}}, Outcome::kNotAJournal);
-    return 1;
+std::string RunOf(const Read& read);
+
+// A journal "--undo" has taken: open, locked against a run still writing it and against another
+// undo, and read. What went back is appended as it goes; a line lost to a kill is found again,
+// as each entry back already is recognised where it is.
+class JournalRun : public TakenRun {
+ public:
+  JournalRun(std::string path, bool dry_run) : path_(std::move(path)), real_(!dry_run) {}
+
+  // Opens, checks, locks and reads the journal `name` of the folder: why it cannot be undone,
+  // with the system's reason in `why`, or nothing when it could be read.
+  std::optional<Outcome> Open(const platform::Folder& folder, const std::string& name,
+                              platform::Error& why) {
+    using Access = platform::File::Access;
+    file_.emplace(folder, name, real_ ? Access::kReadWrite : Access::kRead);
+    if ((why = file_->error())) return Outcome::kNoJournal;
+    const std::optional<platform::FileStatus> status = file_->Status();
+    if (!status || !status->regular || !Private(status)) return Outcome::kNotYours;
+    if (file_->Lock(real_, false)) return Outcome::kStillGoing;
+    const std::optional<std::string> text = file_->ReadAll(why);
+    if (!text) return Outcome::kNoJournal;
+    read_ = Parse(*text);
+    if (read_) read_->records.told = RunOf(*read_);
+    no_move_ = NoMove(*text, read_);
+    return std::nullopt;
   }
-  const StateFolder state(false);
-  if (state.fd() >= 0 && !state.is_private()) {
-    report.Told({state.path(), {}, {}}, Outcome::kNotYours);
-    return 1;
+
+  // What it holds, or nothing when it is no journal of this version.
+  const std::optional<Read>& read() const { return read_; }
+  // It records no move: no run.
+  bool no_move() const { return no_move_; }
+
+  const RunRecords& records() const override { return read_->records; }
+  const std::string& path() const override { return path_; }
+
+  void Mark(std::size_t n, Settled settled) override {
+    if (!real_) return;
+    pending_.append(settled == Settled::kLost ? "lost " : "back ");
+    pending_.append(std::to_string(n)).append("\n");
+    if (++marked_ % kSyncEvery == 0) Write(false);
   }
-  std::vector<std::string> names = state.fd() >= 0 ? state.Journals() : std::vector<std::string>{};
-  for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    Taken& t = taken;
-    if (t.fd >= 0) close(t.fd), t.fd = -1;
-    if (int code = Open(state.fd(), *it, state.path() + "/" + *it, dry_run, t, text, report))
-      return code;
-    t.read = Parse(text);
-    if (NoMove(text, t.read)) {
-      if (!dry_run) unlinkat(state.fd(), it->c_str(), 0);
-      continue;
-    }
-    if (!t.read) {
-      report.Told({t.path, {}, {}}, Outcome::kNotAJournal);
-      return 1;
-    }
-    if (!t.read->undone) return 0;
+
+  platform::Error Finish(bool undone) override {
+    if (!real_) return 0;
+    if (undone) pending_.append("undone\n");
+    Write(true);
+    return lost_;
   }
-  report.Told({state.path(), {}, {}}, Outcome::kNoJournal, ENOENT);
-  return 1;
-}
+
+ private:
+  // What is marked, written; made durable when `last`.
+  void Write(bool last) {
+    if (!lost_ && !pending_.empty()) lost_ = file_->Append(pending_);
+    pending_.clear();
+    if (last && !lost_) lost_ = file_->Sync();
+  }
+
+  std::string path_;
+  bool real_;
+  std::optional<platform::File> file_;
+  std::optional<Read> read_;
+  bool no_move_ = false;
+  std::string pending_;
+  std::size_t marked_ = 0;
+  platform::Error lost_ = 0;
+};
 
 // An argument as a shell would read it back.
 std::string ShellWord(const std::string& word) {
@@ -545,202 +499,6 @@ std::string RunOf(const Read& read) {
   return run;
 }
 
-std::string Entries(std::size_t n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
-
-// The same entry as the run renamed: the same kind and, where the file system keeps births, the
-// same birth, so that a new file in a reused inode is not taken for it. Where identities do not
-// survive a remount (exFAT, FUSE), the same size and last write still tell it; a folder, whose
-// date changes with what it holds, by its identity, or by its date where the run kept it.
-bool Same(const Record& m, const platform::Entry& now) {
-  if (m.folder != static_cast<bool>(now.attributes & platform::kFolder)) return false;
-  const bool identity = now.device == m.device && now.inode == m.inode;
-  const bool written = now.last_write == m.last_write;
-  if (m.created && now.created) return now.created == m.created && (identity || written);
-  if (m.folder) return identity || written;
-  return written && (identity || now.size == m.size);
-}
-
-// What an undo made of one move: put back, found back already (or merged, its entries coming
-// back one by one), gone for good, or left for a later undo.
-enum class Fate { kBack, kWasBack, kLost, kPending };
-
-// What an undo carries from entry to entry. A preview changes nothing, so the paths of what is
-// inside a folder it would have put back are still those below its stamped name.
-class Undoing {
- public:
-  Undoing(const Read& read, const Choices& choices, Report& report)
-      : read_(read), choices_(choices), report_(report) {}
-
-  // Puts one entry back, telling the report what became of it.
-  Fate PutBack(const Record& m);
-
-  // Every folder this undo renamed inside gets back its time from before the run; the exit code.
-  int PutTimesBack();
-
- private:
-  std::string Now(const std::string& path) const;
-  void Touched(const Record& m) {
-    touched_.insert(m.from);
-    touched_.insert(m.to);
-  }
-  // The folder at the whole path, reached part by part from the root as the run reached it, so
-  // that no path is too long; `make`: folders missing on the way are made again, as they were.
-  const platform::Folder* Reach(const std::string& path, bool make, platform::Error& why);
-
-  const Read& read_;
-  const Choices& choices_;
-  Report& report_;
-  std::vector<std::pair<std::string, std::string>> previewed_;  // a folder's path, where it is
-  std::vector<std::pair<std::string, std::unique_ptr<platform::Folder>>> reached_;
-  std::set<std::string> touched_;  // the folders something was put back into or out of
-};
-
-std::string Undoing::Now(const std::string& path) const {
-  std::string now = path;
-  for (auto it = previewed_.rbegin(); it != previewed_.rend(); ++it)  // the deepest first
-    if (now.starts_with(it->first)) now = it->second + now.substr(it->first.size());
-  return now;
-}
-
-const platform::Folder* Undoing::Reach(const std::string& path, bool make, platform::Error& why) {
-  for (auto it = reached_.begin(); it != reached_.end(); ++it)
-    if (it->first == path) {
-      std::rotate(it, it + 1, reached_.end());
-      return reached_.back().second.get();
-    }
-  auto folder = std::make_unique<platform::Folder>("/");
-  for (std::size_t at = 1; at < path.size(); at = path.find('/', at) + 1) {
-    const std::string name = path.substr(at, path.find('/', at) - at);
-    const auto state = read_.folders.find(path.substr(0, at + name.size() + 1));
-    const std::uint32_t mode = state == read_.folders.end() ? 0700 : state->second.mode;
-    if (make && !platform::Lookup(*folder, name)) platform::MakeFolder(*folder, name, mode);
-    folder = std::make_unique<platform::Folder>(*folder, name);
-    if (!platform::Lookup(*folder, ".", &why)) return nullptr;
-  }
-  // Two kept open: an entry's folder before the undo and after it.
-  if (reached_.size() == 2) reached_.erase(reached_.begin());
-  reached_.emplace_back(path, std::move(folder));
-  return reached_.back().second.get();
-}
-
-Fate Undoing::PutBack(const Record& m) {
-  // Where it is now and where it goes; a move between folders shows where, whole.
-  const std::string now = m.to + m.new_name, was = m.from + m.name;
-  const Names names{now, was, m.from == m.to ? std::string_view(m.name) : std::string_view(was)};
-  platform::Error why = 0;
-  const platform::Folder* to = Reach(Now(m.to), false, why);
-  std::optional<platform::Entry> there = to ? platform::Lookup(*to, m.new_name) : std::nullopt;
-  if (!to) {
-    report_.Told(names, Outcome::kCannotRename, why);
-    return Fate::kPending;
-  }
-  if (!there || !Same(m, *there)) {
-    // A folder merged into another comes back entry by entry.
-    if (m.folder && m.replaced) return Touched(m), Fate::kWasBack;
-    // Back already: the run stopped before it, or an undo stopped after it.
-    const platform::Folder* from = Reach(Now(m.from), false, why);
-    std::optional<platform::Entry> home = from ? platform::Lookup(*from, m.name) : std::nullopt;
-    if (home && Same(m, *home)) return Touched(m), Fate::kWasBack;
-    report_.Told(names, Outcome::kNotUndone);
-    return Fate::kLost;
-  }
-  const bool real = !choices_.dry_run;
-  const std::string from_path = Now(m.from);
-  const platform::Folder* from = Reach(from_path, real, why);
-  if (from && platform::Attributes(*from, m.name)) {
-    report_.Told(names, Outcome::kOldNameTaken);
-    return Fate::kPending;
-  }
-  if (real && !from) {
-    report_.Told(names, Outcome::kCannotRename, why);
-    return Fate::kPending;
-  }
-  if (real && (why = platform::MoveEntry(*to, m.new_name, *from, m.name))) {
-    report_.Told(names, Outcome::kCannotRename, why);
-    return Fate::kPending;
-  }
-  if (m.folder) {
-    reached_.clear();  // paths below it have changed
-    if (!real) previewed_.emplace_back(m.from + m.name + "/", m.to + m.new_name + "/");
-  }
-  Touched(m);
-  report_.Told(names, Outcome::kRenamed);
-  if (m.replaced) report_.Told(names, Outcome::kReplacedGone);
-  return Fate::kBack;
-}
-
-// The deepest first: where a folder's times are kept in its parent's entries (exFAT), setting
-// them may write the parent.
-int Undoing::PutTimesBack() {
-  int code = 0;
-  for (auto it = read_.folders.rbegin(); it != read_.folders.rend(); ++it) {
-    const auto& [path, state] = *it;
-    if (choices_.dry_run || !touched_.contains(path)) continue;
-    platform::Error why = 0;
-    const platform::Folder* folder = Reach(path, false, why);
-    if (!why && folder) why = platform::PutBack(*folder, state.time);
-    if (!why) continue;
-    report_.Told({path.size() > 1 ? path.substr(0, path.size() - 1) : path, {}, {}},
-                 Outcome::kTimeNotKept, why);
-    code = 1;
-  }
-  return code;
-}
-
-// The moves still to put back: the shallowest first, so that every path is true again when its
-// turn comes (a folder is renamed after what it holds, but told to the journal before it); of
-// one depth, the latest first.
-std::vector<std::size_t> Order(const Read& read) {
-  std::vector<std::size_t> order;
-  for (std::size_t i = read.moves.size(); i-- > 0;)
-    if (!read.settled[i]) order.push_back(i);
-  const auto depth = [&](std::size_t i) {
-    return std::count(read.moves[i].to.begin(), read.moves[i].to.end(), '/');
-  };
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return depth(a) < depth(b); });
-  return order;
-}
-
-// What went back, appended to the journal as it goes; a line lost to a kill is found again, as
-// each entry back already is recognised where it is.
-class Marks {
- public:
-  Marks(int fd, bool real) : fd_(fd), real_(real) {}
-
-  void Add(std::string_view kind, std::size_t n) {
-    if (!real_) return;
-    pending_.append(kind).append(" ").append(std::to_string(n)).append("\n");
-    if (++count_ % kSyncEvery == 0) Write(false);
-  }
-
-  void Undone() {
-    if (real_) pending_.append("undone\n");
-  }
-
-  // False when they could not all be written; `why` says why.
-  bool Write(bool last, platform::Error* why = nullptr) {
-    if (!real_) return true;
-    for (std::string_view rest = pending_; !rest.empty() && !lost_;) {
-      const ssize_t n = write(fd_, rest.data(), rest.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) lost_ = n < 0 ? errno : EIO;
-      if (n > 0) rest.remove_prefix(static_cast<std::size_t>(n));
-    }
-    pending_.clear();
-    if (last && !lost_ && fdatasync(fd_) != 0) lost_ = errno;
-    if (why) *why = lost_;
-    return !lost_;
-  }
-
- private:
-  int fd_;
-  bool real_;
-  std::string pending_;
-  std::size_t count_ = 0;
-  platform::Error lost_ = 0;
-};
-
 }  // namespace
 
 std::unique_ptr<Journal> OpenJournal(const Request& request,
@@ -748,7 +506,7 @@ std::unique_ptr<Journal> OpenJournal(const Request& request,
                                      bool& ready) {
   ready = true;
   if (request.choices.dry_run || !request.choices.journal) return nullptr;
-  const StateFolder state(true);
+  StateFolder state(true);
   platform::Error why = state.why();
   if (!why && !state.is_private()) {
     report.Told({state.path(), {}, {}}, Outcome::kNotYours);
@@ -757,79 +515,89 @@ std::unique_ptr<Journal> OpenJournal(const Request& request,
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   const std::string name = JournalName(now);
-  const int fd = why ? -1 : CreateLocked(state, name, why);
-  if (fd < 0) {
+  std::unique_ptr<platform::File> file = why ? nullptr : CreateLocked(state, name, why);
+  if (!file) {
     report.Told({}, Outcome::kJournalLost, why);
     return ready = false, nullptr;
   }
   Tidy(state);
   std::vector<Identity> holders;
-  if (struct stat st; fstat(fd, &st) == 0) holders.emplace_back(st.st_dev, st.st_ino);
-  for (const Identity& folder : FoldersUp(state.fd())) holders.push_back(folder);
-  auto journal = std::make_unique<FileJournal>(fd, state.path() + "/" + name, std::move(holders));
+  if (const std::optional<platform::FileStatus> status = file->Status())
+    holders.emplace_back(status->device, status->inode);
+  for (const Identity& folder : FoldersUp(state.folder())) holders.push_back(folder);
+  auto journal =
+      std::make_unique<FileJournal>(std::move(file), state.Take(), name, std::move(holders));
   journal->Start(now.tv_sec, arguments);
   return journal;
 }
 
-int Undo(const Request& request, Report& report) {
-  Taken taken;
-  if (int code = Choose(request, report, taken)) return code;
-  const Read& read = *taken.read;
-  std::size_t left = 0;
-  for (bool settled : read.settled) left += !settled;
-  report.Told({RunOf(read) + " (" + Entries(left) + ")", {}, {}}, Outcome::kUndoing);
-  const bool real = !request.choices.dry_run;
-  Undoing undoing(read, request.choices, report);
-  Marks marks(taken.fd, real);
-  std::int32_t tried = 0, back = 0;
-  int code = 0;
-  for (std::size_t i : Order(read)) {
-    if (report.ShouldStop()) break;
-    const Fate fate = undoing.PutBack(read.moves[i]);
-    const Record& m = read.moves[i];
-    if (fate != Fate::kPending) marks.Add(fate == Fate::kLost ? "lost" : "back", i), --left;
-    if (fate == Fate::kLost || fate == Fate::kPending || (m.replaced && !m.folder)) code = 1;
-    tried += fate != Fate::kWasBack;
-    back += fate == Fate::kBack;
+// The journal "--undo" means: the one named, or the latest not yet undone, passing over and
+// tidying away those that record no move.
+std::unique_ptr<TakenRun> TakeRun(const Request& request, Report& report) {
+  const bool dry_run = request.choices.dry_run;
+  std::unique_ptr<JournalRun> run;
+  // The journal opened and read, or the report told why it cannot be.
+  const auto open = [&](const platform::Folder& folder, const std::string& name,
+                        const std::string& path) {
+    run.reset();
+    run = std::make_unique<JournalRun>(path, dry_run);
+    platform::Error why = 0;
+    const std::optional<Outcome> refused = run->Open(folder, name, why);
+    if (refused) report.Told({path, {}, {}}, *refused, why);
+    return !refused;
+  };
+  if (!request.undo_name.empty()) {
+    if (!open(platform::Folder(""), request.undo_name, request.undo_name)) return nullptr;
+    if (run->read() && !run->read()->undone && !run->no_move()) return run;
+    report.Told({request.undo_name, {}, {}}, Outcome::kNotAJournal);
+    return nullptr;
   }
-  code = std::max(code, undoing.PutTimesBack());
-  if (!left) marks.Undone();
-  platform::Error why = 0;
-  if (!marks.Write(true, &why)) {
-    report.Told({taken.path, {}, {}}, Outcome::kNotMarked, why);
-    code = 1;
+  const StateFolder state(false);
+  if (state.is_open() && !state.is_private()) {
+    report.Told({state.path(), {}, {}}, Outcome::kNotYours);
+    return nullptr;
   }
-  report.Count({.found = tried, .renamed = back});
-  return left ? 1 : code;
+  std::vector<std::string> names = state.is_open() ? state.Journals() : std::vector<std::string>{};
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    if (!open(state.folder(), *it, state.path() + "/" + *it)) return nullptr;
+    if (run->no_move()) {
+      if (!dry_run) platform::RemoveFile(state.folder(), *it);
+      continue;
+    }
+    if (!run->read()) {
+      report.Told({run->path(), {}, {}}, Outcome::kNotAJournal);
+      return nullptr;
+    }
+    if (!run->read()->undone) return run;
+  }
+  report.Told({state.path(), {}, {}}, Outcome::kNoJournal, ENOENT);
+  return nullptr;
 }
 
 int ListRuns(Report& report) {
   const StateFolder state(false);
-  if (state.fd() >= 0 && !state.is_private()) {
+  if (state.is_open() && !state.is_private()) {
     report.Told({state.path(), {}, {}}, Outcome::kNotYours);
     return 1;
   }
-  std::vector<std::string> names = state.fd() >= 0 ? state.Journals() : std::vector<std::string>{};
+  std::vector<std::string> names = state.is_open() ? state.Journals() : std::vector<std::string>{};
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    const int fd = openat(state.fd(), it->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0 || !Private(st)) {
-      if (fd >= 0) close(fd);
-      continue;
-    }
-    const bool going = flock(fd, LOCK_SH | LOCK_NB) != 0;
-    const std::optional<std::string> text = Contents(fd);
-    close(fd);
+    platform::File file(state.folder(), *it, platform::File::Access::kRead);
+    if (!file.is_open() || !Private(file.Status())) continue;
+    const bool going = file.Lock(false, false) != 0;
+    platform::Error why = 0;
+    const std::optional<std::string> text = file.ReadAll(why);
     const std::optional<Read> read = text ? Parse(*text) : std::nullopt;
-    if (!read || (read->moves.empty() && !going)) continue;
+    if (!read || (read->records.moves.empty() && !going)) continue;
     std::size_t back = 0;
-    for (bool settled : read->settled) back += settled;
+    for (bool settled : read->records.settled) back += settled;
     const char* status = going          ? "still going"
                          : read->undone ? "undone"
                          : back         ? "partly undone"
                                         : "not undone";
-    report.Told({RunOf(*read) + " (" + Entries(read->moves.size()) + ", " + status + ")", {}, {}},
-                Outcome::kListed);
+    report.Told(
+        {RunOf(*read) + " (" + Entries(read->records.moves.size()) + ", " + status + ")", {}, {}},
+        Outcome::kListed);
   }
   return 0;
 }

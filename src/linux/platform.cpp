@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
@@ -269,11 +270,28 @@ std::uint32_t ModeOf(const Folder& folder) {
   return fstat(Handle(folder), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
+namespace {
+
 // mkdir leaves out what the umask takes away; the mode is then set as it was.
+Error MakeAt(int folder, const std::string& name, std::uint32_t mode) {
+  if (mkdirat(folder, name.c_str(), 0700) != 0) return errno;
+  return fchmodat(folder, name.c_str(), mode & 07777, 0) ? errno : 0;
+}
+
+}  // namespace
+
 Error MakeFolder(const Folder& folder, std::string_view name, std::uint32_t mode) {
-  const std::string made(name);
-  if (mkdirat(Handle(folder), made.c_str(), 0700) != 0) return Failed(folder);
-  return fchmodat(Handle(folder), made.c_str(), mode & 07777, 0) ? errno : 0;
+  const Error error = MakeAt(Handle(folder), std::string(name), mode);
+  return error && StateOf(folder).error ? StateOf(folder).error : error;
+}
+
+Error MakeFolders(const std::string& path, std::uint32_t mode) {
+  for (std::size_t at = 1; at <= path.size(); ++at) {
+    if (at < path.size() && path[at] != '/') continue;
+    const Error error = MakeAt(AT_FDCWD, path.substr(0, at), mode);
+    if (error && error != EEXIST) return error;
+  }
+  return 0;
 }
 
 Folder::~Folder() {
@@ -410,6 +428,78 @@ Error ReplaceEntry(const Folder& from, std::string_view name, const Folder& to,
 
 Error RemoveFolder(const Folder& folder, std::string_view name) {
   return unlinkat(Handle(folder), std::string(name).c_str(), AT_REMOVEDIR) ? Failed(folder) : 0;
+}
+
+Error RemoveFile(const Folder& folder, std::string_view name) {
+  return unlinkat(Handle(folder), std::string(name).c_str(), 0) ? Failed(folder) : 0;
+}
+
+// ---- The journal's own files ----
+
+std::string CurrentFolder() {
+  char* folder = getcwd(nullptr, 0);
+  std::string path = folder ? folder : "";
+  std::free(folder);
+  return path;
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME")) return home;
+  const struct passwd* user = getpwuid(getuid());
+  return user ? user->pw_dir : "";
+}
+
+std::uint32_t UserId() { return geteuid(); }
+
+std::int32_t ProcessId() { return getpid(); }
+
+File::File(const Folder& folder, std::string_view name, Access access) {
+  int flags = O_NOFOLLOW | O_CLOEXEC;
+  if (access == Access::kCreate)
+    flags |= O_WRONLY | O_CREAT | O_EXCL | O_APPEND;
+  else
+    flags |= (access == Access::kRead ? O_RDONLY : O_RDWR) | O_NOCTTY | O_NONBLOCK;
+  fd_ = openat(Handle(folder), std::string(name).c_str(), flags, 0600);
+  if (fd_ < 0) error_ = Failed(folder);
+}
+
+File::~File() {
+  if (fd_ >= 0) close(fd_);
+}
+
+std::optional<FileStatus> File::Status() const {
+  struct stat st;
+  if (fstat(fd_, &st) != 0) return std::nullopt;
+  return FileStatus{st.st_dev, st.st_ino,          st.st_nlink,
+                    st.st_uid, st.st_mode & 07777, S_ISREG(st.st_mode) != 0};
+}
+
+Error File::Lock(bool exclusive, bool wait) {
+  return flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB)) ? errno : 0;
+}
+
+// A write broken into by a signal is tried again: what the journal holds must be whole.
+Error File::Append(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = write(fd_, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : EIO;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+Error File::Sync() { return fdatasync(fd_) ? errno : 0; }
+
+std::optional<std::string> File::ReadAll(Error& why) {
+  std::string text;
+  char buffer[65536];
+  for (ssize_t n; (n = read(fd_, buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return why = errno, std::nullopt;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  return text;
 }
 
 // ---- Text and time ----

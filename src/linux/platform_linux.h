@@ -1,8 +1,9 @@
 #pragma once
 // What only the Linux build has: its folder merge's removal of emptied folders, the second
-// output stream, the system's reason for an error, and the stop that a signal asks for. Only
-// Linux code includes this header.
+// output stream, the system's reason for an error, the stop that a signal asks for, and what
+// the journal's state folder and files need. Only Linux code includes this header.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,11 +18,71 @@ const std::string& WholePath(const Folder& folder);
 // The folder's permission bits.
 std::uint32_t ModeOf(const Folder& folder);
 
-// Makes the folder `name` with the permission bits `mode`, exactly.
-Error MakeFolder(const Folder& folder, std::string_view name, std::uint32_t mode);
-
 // Removes the folder `name` if it is empty.
 Error RemoveFolder(const Folder& folder, std::string_view name);
+
+// Makes the folder at `path` and every folder missing above it, each with the permission bits
+// `mode`, exactly. Links on the way are followed, as the user's own paths may hold them.
+Error MakeFolders(const std::string& path, std::uint32_t mode);
+
+// Removes the file or link `name`.
+Error RemoveFile(const Folder& folder, std::string_view name);
+
+// The current folder's path from the root, as the system tells it; empty if it cannot.
+std::string CurrentFolder();
+
+// The user's home folder: $HOME, else as the user database has it.
+std::string HomeFolder();
+
+// The user the process acts as, and the process itself.
+std::uint32_t UserId();
+std::int32_t ProcessId();
+
+// What the system tells of an open file.
+struct FileStatus {
+  std::uint64_t device = 0, inode = 0;  // see Entry
+  std::uint64_t links = 0;              // its names: 0 once it was removed
+  std::uint32_t owner = 0;              // the user that owns it
+  std::uint32_t mode = 0;               // its permission bits
+  bool regular = false;                 // a plain file: no folder, device, pipe or socket
+};
+
+// A file of the program's own (a run's journal), open for as long as this lives.
+class File {
+ public:
+  // kCreate: a new file, the user's alone, written at its end. A file read is opened without
+  // waiting on it, and never becomes the process's terminal.
+  enum class Access { kRead, kReadWrite, kCreate };
+
+  // The file `name` in the folder, never through a link.
+  File(const Folder& folder, std::string_view name, Access access);
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Why it could not be opened, or 0.
+  Error error() const { return error_; }
+  bool is_open() const { return fd_ >= 0; }
+
+  std::optional<FileStatus> Status() const;
+
+  // Takes its advisory lock, shared or `exclusive`; `wait`: until it is free. 0, or why not.
+  Error Lock(bool exclusive, bool wait);
+
+  // Writes all the bytes, after what was read or written before (kCreate: at its end, whatever
+  // else wrote it). 0, or why not.
+  Error Append(std::string_view bytes);
+
+  // Makes what was written durable. 0, or why not.
+  Error Sync();
+
+  // The rest of it, or nothing when it cannot be read, with the reason in `why`.
+  std::optional<std::string> ReadAll(Error& why);
+
+ private:
+  int fd_ = -1;
+  Error error_ = 0;
+};
 
 // Why standard output cannot be written to (it was closed), or 0.
 Error OutputError();

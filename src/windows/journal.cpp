@@ -9,7 +9,7 @@ std::unique_ptr<Journal> OpenJournal(const Request&, const std::vector<std::stri
   return nullptr;
 }
 
-int Undo(const Request&, Report&) { return 1; }
+std::unique_ptr<TakenRun> TakeRun(const Request&, Report&) { return nullptr; }
 
 int ListRuns(Report&) { return 1; }
 

@@ -366,6 +366,11 @@ FolderTime LastWriteOf(const Folder&) { return {}; }
 
 Error PutBack(const Folder&, const FolderTime&) { return 0; }
 
+Error MakeFolder(const Folder& folder, std::string_view name, std::uint32_t) {
+  QuietErrors quiet;
+  return CreateDirectoryA(PathOf(folder, name).c_str(), nullptr) ? 0 : LastError();
+}
+
 namespace {
 
 // How many names the entry has; nothing when the system does not say. The standard information
