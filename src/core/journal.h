@@ -32,7 +32,7 @@ class Journal {
 
   // Writes down what was intended so far, before any of it is done. False when it cannot: the
   // run must then change nothing more. `why` gets the system's reason.
-  virtual bool Keep(platform::Error& why) = 0;
+  virtual bool WriteDown(platform::Error& why) = 0;
 
   // Where the entry stands to the journal: apart from it, a folder on the way to it (renamed, it
   // would take the way back with it), or the journal's own folder or file, which holds nothing

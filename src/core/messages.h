@@ -1,7 +1,7 @@
 #pragma once
-// The program's message catalogue: every text it writes. The texts both builds write are here;
-// each build's own are in windows/messages.h (the Windows program's, byte for byte as it has always
-// written them) or linux/messages.h (the Linux program's), which only that build's code includes.
+// The texts both builds write, and the one way they are joined. Each build's own texts are in its
+// report: windows/report.cpp (the Windows program's, byte for byte as it has always written them)
+// and linux/report.cpp.
 #include <cstdint>
 #include <initializer_list>
 #include <string>

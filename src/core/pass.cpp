@@ -89,7 +89,7 @@ void Intend(const platform::Folder& folder, const Candidate& planned, Pass& pass
 // What was intended is written down before any of it is done; a run that cannot stops.
 bool WrittenDown(Pass& pass) {
   platform::Error why = 0;
-  if (!pass.journal || pass.journal->Keep(why)) return true;
+  if (!pass.journal || pass.journal->WriteDown(why)) return true;
   pass.report.Told({}, Outcome::kJournalLost, why);
   pass.journal_lost = true;
   return false;

@@ -14,7 +14,8 @@ enum class OverwriteMode { kOff, kOn };
 // video was taken by its own metadata, or the moment it was made.
 enum class DateSource { kModified, kTaken, kCreated };
 
-// What every entry of a run is judged by.
+// What every entry of a run is judged by. The Windows command line sets only `overwrite`; the
+// rest are the Linux program's options, which the core pass honours as it finds them.
 struct Choices {
   OverwriteMode overwrite = OverwriteMode::kOff;
   bool dry_run = false;      // Linux "-n": every entry judged as a real run would, nothing changed

@@ -206,7 +206,7 @@ class FileJournal : public Journal {
   // A journal that holds no move is no run to undo.
   ~FileJournal() override {
     platform::Error why = 0;
-    Keep(why);
+    WriteDown(why);
     if (unsynced_) file_->Sync();
     if (!moves_) platform::RemoveFile(*state_, name_);
   }
@@ -248,7 +248,7 @@ class FileJournal : public Journal {
   }
 
   // One write for all that is pending; made durable once so many records are written.
-  bool Keep(platform::Error& why) override {
+  bool WriteDown(platform::Error& why) override {
     if (lost_) return why = lost_, false;
     if (pending_.empty()) return true;
     if ((why = lost_ = file_->Append(pending_))) return false;

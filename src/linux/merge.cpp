@@ -39,7 +39,7 @@ struct Level {
       if (std::optional<platform::Entry> described = platform::Lookup(from, entry.name))
         journal->Move(from, entry.name, to, entry.name, *described,
                       platform::Attributes(to, entry.name).has_value());
-    if (journal->Keep(why)) return;
+    if (journal->WriteDown(why)) return;
     left = entries.size();
     entries.clear();
   }
