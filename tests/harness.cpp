@@ -32,7 +32,9 @@ void PrintTo(const Entry& e, std::ostream* out) {
   if (!e.text.empty()) *out << ", " << testing::PrintToString(e.text);
   *out << ")";
   if (e.seconds != 1104494400) *out << ".date(" << std::fixed << e.seconds << ")";
-  if (e.mark) *out << "." << e.mark;
+  const std::map<char, const char*> marks = {
+      {'!', "readonly"}, {'~', "hidden"}, {'^', "system"}, {'+', "others"}, {'$', "shared"}};
+  if (e.mark) *out << "." << marks.at(e.mark) << "()";
 }
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.title; }
