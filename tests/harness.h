@@ -70,14 +70,14 @@ inline Result& operator+=(Result& all, const Result& more) {
 
 struct ScratchFolder;
 struct Row;
-// A row's runs where one run of its command does not say it: given the row and its folder,
-// what the row's lines and code are compared with.
 // The entries afterwards; none given: as before.
 struct After : std::optional<Entries> {
   After() = default;
   After(std::initializer_list<Entry> entries) : std::optional<Entries>(entries) {}
   After(Entries entries) : std::optional<Entries>(std::move(entries)) {}
 };
+// A row's runs where one run of its command does not say it: given the row and its folder,
+// what the row's lines and code are compared with.
 using Steps = std::function<Result(const Row&, const ScratchFolder&)>;
 enum Build { kBoth, kLinux, kWindows };
 
@@ -100,8 +100,8 @@ struct Row {
   std::string hold = "";  // Windows: a file kept open without leave to delete it
   bool deltree = false;   // Windows: the built DELTREE.EXE runs instead
   Steps steps = {};
-  bool ordered =
-      false;            // Windows: lines compared in full order, not block by block (Linux: always)
+  // Windows: lines compared in full order, not block by block (Linux: always).
+  bool ordered = false;
   bool images = false;  // Linux: run again on ext4, exFAT and NTFS images
   bool dates = false;   // Linux: entries afterwards with their last writes
 };

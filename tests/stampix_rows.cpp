@@ -82,19 +82,14 @@ Result RunThenUndo(const Row& row, const ScratchFolder& at) {
   return Undo(row, at);
 }
 
+// clang-format off
 // "/Y" on the Windows program with stand-ins for its tools: the lines after the announcement.
 Row Merge(const char* title, Entries before, std::string tools, Strings lines, After after = {}) {
   lines.insert(lines.begin(), "{d}OLD = OLD(20041231)");
-  return {.title = title,
-          .before = before,
-          .command = {"/Y {d}OLD"},
-          .out = lines,
-          .after = after,
-          .only = kWindows,
-          .tools = tools};
+  return {.title = title, .before = before, .command = {"/Y {d}OLD"}, .out = lines, .after = after,
+          .only = kWindows, .tools = tools};
 }
 
-// clang-format off
 const Row kRows[] = {
 
     // ---- The pass ----
