@@ -151,7 +151,8 @@ const Row kRows[] = {
     {.title = "a wildcard in the folder", .before = {File("TEST/A.TXT")},
      .command = {"{d}TE?T\\A.TXT"}, .out = {"Error: Wildcards not allowed in path."}, .code = 1,
      .only = kWindows},
-    {.title = "a drive and a name", .before = {File("A.TXT", "new"), File("A(20041231).TXT", "old")},
+    {.title = "a drive and a name", .before = {File("A.TXT", "new"), File("A(20041231).TXT",
+     "old")},
      .command = {"C:A.TXT"}, .out = {"C:A.TXT = A(20041231).TXT",
      "Skipped: \"C:A.TXT\" (destination \"C:A(20041231).TXT\" exists)"}, .only = kWindows,
      .in_folder = true},
@@ -188,7 +189,8 @@ const Row kRows[] = {
     // the folder DIR itself; after "--" every argument is an operand. Names and patterns of one
     // folder are taken in their order. A link is replaced itself, never what it points to.
     {.title = "operands in turn, options anywhere", .before = {File("A.TXT", "a"), File("B", "b"),
-     File("B(20041231)", "old"), File("what?.txt"), File("whatX.txt"), File("Q&A?/*"), File("OLD/A"),
+     File("B(20041231)", "old"), File("what?.txt"), File("whatX.txt"), File("Q&A?/*"),
+     File("OLD/A"),
      File("F"), File("-x"), File("L", "new"), Link("L(20041231)", "T"), File("T", "t")},
      .command = {"{d}A.TXT", "{d}N", "{d}N/X", "/y", "{d}B", "{d}wh*X.txt", "{d}what?.txt",
      "{d}Q&A?/*", "{d}OLD/", "{d}F/", "{d}L", "--", "-x"}, .out = {"{d}A.TXT = A(20041231).TXT",
@@ -212,7 +214,8 @@ const Row kRows[] = {
      .before = {File(".bashrc"), Folder(".ssh"), Folder("A"), File("B"), Folder("C(20041231)"),
      Link("D", "A")}, .command = {"{d}*/", "{d}.*"}, .out = {"{d}A = A(20041231)",
      "{d}.bashrc = (20041231).bashrc", "{d}.ssh = (20041231).ssh", "Renamed 1 file and 2 folders"},
-     .after = {File("(20041231).bashrc"), Folder("(20041231).ssh"), Folder("A(20041231)"), File("B"),
+     .after = {File("(20041231).bashrc"), Folder("(20041231).ssh"), Folder("A(20041231)"),
+     File("B"),
      Folder("C(20041231)"), Link("D", "A")}, .only = kLinux},
     {.title = "a run leaves its own output alone", .before = {File("A")}, .command = {"{d}*"},
      .err = {"stampix: skipped \"{d}log.txt\": this run writes its output there"},
@@ -283,9 +286,10 @@ const Row kRows[] = {
      .after = {File("P(20041231)/A(20041231)"), Folder("P(20041231)/B"), Folder("P(20041231)/M"),
      File("X/Y")}, .only = kLinux,
      .steps = [](const Row& row, const ScratchFolder& at) {
-       EXPECT_EQ(std::system(("mount -t tmpfs none '" + at.Fill("{d}P/M' && mount --bind {d}X '{d}P/B'")).c_str()), 0);
+       const std::string mount = "mount -t tmpfs none '{d}P/M' && mount --bind '{d}X' '{d}P/B'";
+       EXPECT_EQ(std::system(at.Fill(mount).c_str()), 0);
        const Result result = Run(row, at, row.command);
-       EXPECT_EQ(std::system(("umount '" + at.Fill("{d}P(20041231)/M' '{d}P(20041231)/B'")).c_str()), 0);
+       EXPECT_EQ(std::system(at.Fill("umount '{d}P(20041231)/M' '{d}P(20041231)/B'").c_str()), 0);
        return result;
      }},
     // Entries first, then their folder: it keeps the date it had, not the day of the renames.
@@ -325,7 +329,8 @@ const Row kRows[] = {
      "stampix: putting back the run of 1969-12-31 19:00:00 in \"/\": stampix (1 entry)",
      "stampix: cannot undo \"{d}state/stampix\": no run there left to undo",
      "stampix: cannot undo \"{d}state/stampix/1.journal\": not a journal of this "
-     "version, or undone already"}, .after = {File("state/stampix/1.journal", "stampix-journal 9\n"),
+     "version, or undone already"}, .after = {File("state/stampix/1.journal",
+     "stampix-journal 9\n"),
      File("A"), File("J", "stampix-journal 9\n"), File("K",
      "stampix-journal 2\nmove :{d} :../GOT :{d} :A f 1 2 0 1 0 -\n"), File("L",
      "stampix-journal 2\nstarted 0\nfolder :/\nmove :{d} :A :{d} :A(20041231) f 1 2 0 "
@@ -333,7 +338,8 @@ const Row kRows[] = {
      .code = 1, .only = kLinux, .env = {"XDG_STATE_HOME={d}state"},
      .steps = [](const Row& row, const ScratchFolder& at) {
        Result all = Run(row, at, row.command);
-       for (const char* undo : {"--undo={d}K", "--undo={d}L", "--undo"}) all += Run(row, at, {undo});
+       for (const char* undo : {"--undo={d}K", "--undo={d}L", "--undo"}) all += Run(row, at,
+           {undo});
        fs::create_directories(at.path / "state/stampix");
        fs::permissions(at.path / "state/stampix", fs::perms::owner_all);
        fs::copy_file(at.path / "J", at.path / "state/stampix/1.journal");
@@ -359,7 +365,8 @@ const Row kRows[] = {
        return all;
      },
      .ordered = true},
-    {.title = "a closed standard output renames nothing", .before = {File("A")}, .command = {"{d}A"},
+    {.title = "a closed standard output renames nothing", .before = {File("A")},
+     .command = {"{d}A"},
      .err = {"stampix: cannot write the list of renamed entries (Bad file descriptor); stopped"},
      .code = 1, .only = kLinux, .steps = [](const Row& row, const ScratchFolder& at) {
        return Run(row, at, row.command, "-");
@@ -453,7 +460,8 @@ const Row kRows[] = {
      "stampix: cannot stamp \"{d}X.JPG\": no date by taken"}, .code = 1, .only = kLinux},
     // A hundred files read before the photos, with descriptors for far fewer.
     {.title = "taken: every file read is closed again", .before = Numbered("T", 100,
-     {Photo("A.JPG", kPhoto), Photo("B.JPG", kPhoto)}), .command = {"--date=taken", "{d}T*", "{d}A.JPG",
+     {Photo("A.JPG", kPhoto), Photo("B.JPG", kPhoto)}), .command = {"--date=taken", "{d}T*",
+     "{d}A.JPG",
      "{d}B.JPG"},
      .out = {"{d}A.JPG = A(20190704).JPG", "{d}B.JPG = B(20190704).JPG", "Renamed 2 files"},
      .after = Numbered("T", 100, {Photo("A(20190704).JPG", kPhoto),
@@ -477,7 +485,8 @@ const Row kRows[] = {
     // photo's name is; a folder, or a stem without a photo or video, is no group.
     {.title = "groups: sidecars, a raw and its JPEG, whole names, stems without a photo",
      .before = {File("IMG_1.NEF").date(1505390400), File("IMG_1.JPG"), File("IMG_1.XMP"),
-     File("IMG_1.NEF.xmp"), File("IMG_1.txt"), File("IMG_2.MOV").date(1505390400), File("IMG_2.THM"),
+     File("IMG_1.NEF.xmp"), File("IMG_1.txt"), File("IMG_2.MOV").date(1505390400),
+     File("IMG_2.THM"),
      File("IMG_2.aae"), File("IMG_3.MOV").date(1505390400), File("IMG_3.JPG"), Photo("IMG_4.JPG"
      , kPhoto), File("IMG_4.XMP"), Folder("F.JPG").date(1505390400), File("F.XMP"),
      File("X.THM").date(1505390400), File("X.XMP"), File("notes.pdf").date(1505390400),
@@ -524,14 +533,16 @@ const Row kRows[] = {
      "{d}P/IMG_1(20170914).JPG.xmp = IMG_1.JPG.xmp", "{d}P/IMG_1(20170914).JPG = IMG_1.JPG",
      "{d}P/S/V(20170914).THM = V.THM", "{d}P/S/V(20170914).MP4 = V.MP4", "Renamed 6 files"},
      .err = {kWhen + "-r {d}P (6 entries)"}, .after = {File("P/IMG_1.JPG").date(1505390400),
-     File("P/IMG_1.JPG.xmp"), File("P/S/V.MP4").date(1505390400), File("P/S/V.THM")}, .only = kLinux,
+     File("P/IMG_1.JPG.xmp"), File("P/S/V.MP4").date(1505390400), File("P/S/V.THM")},
+     .only = kLinux,
      .env = {"TZ=UTC0"},
      .steps = RunThenUndo,
      .dates = true},
 
     // ---- Previews: every conflict judged, nothing changed ----
     {.title = "a preview of free and taken names", .before = {File("A.TXT", "a"), File("B", "b"),
-     File("B(20041231)", "old"), Folder("D"), File("D(20041231)"), File("E"), Folder("E(20041231)")},
+     File("B(20041231)", "old"), Folder("D"), File("D(20041231)"), File("E"),
+     Folder("E(20041231)")},
      .command = {"-n", "{d}*"}, .out = {"{d}A.TXT = A(20041231).TXT", "Would rename 1 file"},
      .err = {"stampix: skipped \"{d}B\": \"{d}B(20041231)\" exists",
      "stampix: skipped \"{d}D\": \"{d}D(20041231)\" exists",
@@ -571,7 +582,8 @@ const Row kRows[] = {
      "another user",
      "stampix: cannot put \"{d}S/A\" in place of \"{d}S/A(20041231)\": it belongs to "
      "another user"}, .code = 1, .only = kLinux, .ordered = true},
-    {.title = "/Y replaces a file", .before = {File("A.TXT", "new"), File("A(20041231).TXT", "old")},
+    {.title = "/Y replaces a file", .before = {File("A.TXT", "new"), File("A(20041231).TXT",
+     "old")},
      .command = {"/Y", "{d}A.TXT"}, .out = {"{d}A.TXT = A(20041231).TXT"},
      .after = {File("A(20041231).TXT", "new")}, .images = true},
     {.title = "/Y keeps a read-only, hidden or held file", .before = {File("A.TXT", "new"),
@@ -593,7 +605,8 @@ const Row kRows[] = {
      File("A(20041231).TXT", "old"), File("B"), Folder("D"), File(kN), File("OLD/F", "new"),
      File("OLD(20041231)/F", "old")}, .command = {"/Y", "{d}A.TXT", "{d}B", "{d}D", "{d}" + kN,
      "{d}OLD"}, .out = {"Renamed 0 files"},
-     .err = {"stampix: cannot rename \"{d}A.TXT\" to \"{d}A(20041231).TXT\": Operation not permitted",
+     .err = {"stampix: cannot rename \"{d}A.TXT\" to \"{d}A(20041231).TXT\": Operation not "
+     "permitted",
      "stampix: cannot rename \"{d}B\" to \"{d}B(20041231)\": Operation not permitted",
      "stampix: cannot rename \"{d}D\" to \"{d}D(20041231)\": Operation not permitted",
      "stampix: cannot rename \"{d}" + kN + "\" to \"{d}" + kN + "(20041231)\": File name too long",
@@ -607,10 +620,12 @@ const Row kRows[] = {
      "Error: Cannot rename folder to file. ({d}D(20041231))", "Renamed 0 files"}, .only = kWindows},
     // What /Y does not replace: a folder, a read-only file, a dot-name, a FIFO, or the file
     // itself, through a link or under another name.
-    {.title = "what /Y does not replace", .before = {File("A.TXT", "new"), Folder("A(20041231).TXT"),
+    {.title = "what /Y does not replace", .before = {File("A.TXT", "new"),
+     Folder("A(20041231).TXT"),
      Folder("D"), File("D(20041231)", "f"), File("R", "new"), File("R(20041231)", "old").readonly(),
      File(".A.TXT", "new"), File(".A(20041231).TXT", "old"), File("P", "new"), Fifo("P(20041231)"),
-     File("app(20041231).log", "PRECIOUS"), Link("app.log", "app(20041231).log"), File("X(20041231)",
+     File("app(20041231).log", "PRECIOUS"), Link("app.log", "app(20041231).log"),
+     File("X(20041231)",
      "data"), SameFile("X", "X(20041231)")}, .command = {"/Y", "{d}A.TXT", "{d}D", "{d}R",
      "{d}.A.TXT", "{d}P", "{d}app.log", "{d}X"}, .out = {"Renamed 0 files"},
      .err = {"stampix: cannot replace \"{d}A(20041231).TXT\" by \"{d}A.TXT\": it is a folder",
@@ -629,7 +644,8 @@ const Row kRows[] = {
      .command = {"{d}A.TXT", "{d}D", "{d}B.TXT", "{d}E"}, .out = {"{d}A.TXT = A(20041231).TXT",
      "{d}D = D(20041231)", "Renamed 1 file and 1 folder"},
      .err = {"stampix: skipped \"{d}B.TXT\": \"{d}B(20041231).TXT\" exists",
-     "stampix: skipped \"{d}E\": \"{d}E(20041231)\" exists"}, .after = {File("A(20041231).TXT", "a"),
+     "stampix: skipped \"{d}E\": \"{d}E(20041231)\" exists"}, .after = {File("A(20041231).TXT",
+     "a"),
      File("A.TXT", "saved"), File("B(20041231).TXT"), File("B.TXT", "b"), Folder("D(20041231)"),
      Folder("E(20041231)"), Folder("E")}, .only = kLinux, .env = {"LD_PRELOAD=" SHIM,
      "SHIM_NO_LINK=1", "SHIM_SAVE=A.TXT", "SHIM_NO_RENAMEAT2=1"}, .ordered = true},
@@ -641,7 +657,8 @@ const Row kRows[] = {
      .out = {"{d}OLD = OLD(20041231)", "Renamed 1 folder"}, .after = {File("OLD(20041231)/.h", "h"),
      File("OLD(20041231)/A", "new"), File("OLD(20041231)/KEEP", "keep"), File("OLD(20041231)/S/NEW",
      "new"), File("OLD(20041231)/S/OLD", "old")}, .only = kLinux, .images = true},
-    {.title = "what cannot be merged stays, and the folder with it", .before = {File("OLD/F", "new"),
+    {.title = "what cannot be merged stays, and the folder with it", .before = {File("OLD/F",
+     "new"),
      Folder("OLD/D"), File("OLD/S/R", "new"), Link("OLD/P", "../OLD(20041231)/P"),
      Folder("OLD(20041231)/F"), File("OLD(20041231)/D", "file"), File("OLD(20041231)/S/R",
      "old").readonly(), File("OLD(20041231)/P", "p")}, .command = {"/Y", "{d}OLD"},
@@ -653,13 +670,15 @@ const Row kRows[] = {
      "stampix: not all of \"{d}OLD\" could be merged into \"{d}OLD(20041231)\"; it was kept"},
      .code = 1, .only = kLinux},
     {.title = "a merged folder that cannot be removed", .before = {File("OLD/A", "a"),
-     Folder("OLD(20041231)")}, .command = {"/Y", "{d}OLD"}, .out = {"{d}OLD/A = {d}OLD(20041231)/A"},
+     Folder("OLD(20041231)")}, .command = {"/Y", "{d}OLD"},
+     .out = {"{d}OLD/A = {d}OLD(20041231)/A"},
      .err = {"stampix: \"{d}OLD\" was merged into \"{d}OLD(20041231)\", but the emptied folder "
      "could not be removed: Operation not permitted"}, .after = {Folder("OLD"),
      File("OLD(20041231)/A", "a")}, .code = 1, .only = kLinux, .env = {"LD_PRELOAD=" SHIM,
      "SHIM_KEEP=OLD"}},
     {.title = "a merge of folders nested deeper than it goes",
-     .before = {Folder("OLD(20041231)/" + kDeep), File("OLD/" + kDeep + "F", "x")}, .command = {"/Y", "{d}OLD"}, .err = {"stampix: cannot merge \"{d}OLD/"
+     .before = {Folder("OLD(20041231)/" + kDeep), File("OLD/" + kDeep + "F", "x")},
+     .command = {"/Y", "{d}OLD"}, .err = {"stampix: cannot merge \"{d}OLD/"
      + kDeep.substr(0, 399) + "\": folders nested too deep",
      "stampix: not all of \"{d}OLD\" could be merged into \"{d}OLD(20041231)\"; it was kept"},
      .code = 1, .only = kLinux, .limits = "--stack=65536 --nofile=450"},
@@ -690,7 +709,8 @@ const Row kRows[] = {
     // The copy would write through the short name; it is not run.
     Merge("a name that is the short name of another in the destination", {File("OLD/LONG~LMQ.TXT",
           "mine"), File("OLD(20041231)/LONGFILENAME.TXT", "theirs")}, "DELTREE=0",
-          {"Error: \"OLD\" was kept: a name in it is the short name of another entry in " "\"OLD(20041231)\"."}),
+          {"Error: \"OLD\" was kept: a name in it is the short name of another entry in "
+              "\"OLD(20041231)\"."}),
     // Links (Unix ones under Wine) and other names of one file: the copy would write onto the
     // source, and the delete take what it wrote.
     Merge("a link in the destination that leads into the source", {File("OLD/sub/b" , "b"),
@@ -739,10 +759,13 @@ const Row kRows[] = {
           "{t}DELTREE.EXE = ERRORLEVEL 2"}, {File("OLD/A", "a"), File("OLD(20041231)/A", "a")}),
     Merge("a delete tool that says it succeeded but left the folder", {File("OLD/A" , "a"),
           Folder("OLD(20041231)")}, "DELTREE=keep", {"1 file(s) copied",
-          "\"{t}DELTREE.EXE\" /y \"{d}OLD\">nul:", "Error: \"OLD\" was merged, but it could not be removed."}, {File("OLD/A", "a"), File("OLD(20041231)/A", "a")}),
+          "\"{t}DELTREE.EXE\" /y \"{d}OLD\">nul:",
+              "Error: \"OLD\" was merged, but it could not be removed."}, {File("OLD/A", "a"),
+                  File("OLD(20041231)/A", "a")}),
     {.title = "a command line too long is not run", .before = {Folder(kL), Folder(kL
      + "(20041231)")}, .command = {"/Y {d}" + kL}, .out = {"{d}" + kL + " = " + kL + "(20041231)",
-     "Error: Command line too long for XCOPY.EXE."}, .only = kWindows, .tools = "XCOPY=0 DELTREE=0"},
+     "Error: Command line too long for XCOPY.EXE."}, .only = kWindows,
+     .tools = "XCOPY=0 DELTREE=0"},
 };
 // clang-format on
 
