@@ -25,8 +25,8 @@ using enum stampix::OverwriteMode;
 using enum stampix::Outcome;
 using enum deltree::Action;
 using enum stampix::Verdict::Step;
-using stampix::Request;
 using stampix::DateSource;
+using stampix::Request;
 
 // clang-format off
 // Long-name rules of the Windows directory search, letter case ignored: pattern, name, match.
@@ -70,31 +70,31 @@ const std::pair<const char*, Request> kTails[] = {
 // The Linux arguments: one operand each, options before "--", short ones bundled, a long one's
 // value after "=" or as the next argument.
 const std::pair<Strings, Request> kArguments[] = {
-    {{}, {kNoPath}}, {{"--"}, {kNoPath}}, {{"-n"}, {kNoPath, {kOff, true}}},
-    {{"/y", "-0"}, {kNoPath, {kOn, false, true}}},
-    {{"--null", "a"}, {kStamp, {kOff, false, true}, {"a"}}},
-    {{"a", "/Y", "b c"}, {kStamp, {kOn}, {"a", "b c"}}},
+    {{}, {kNoPath}}, {{"--"}, {kNoPath}}, {{"-n"}, {kNoPath, {.dry_run = true}}},
+    {{"/y", "-0"}, {kNoPath, {.overwrite = kOn, .null_record = true}}},
+    {{"--null", "a"}, {kStamp, {.null_record = true}, {"a"}}},
+    {{"a", "/Y", "b c"}, {kStamp, {.overwrite = kOn}, {"a", "b c"}}},
     {{"a", "--help", "-x"}, {kUsage, {}, {"a"}}}, {{"a", "-h"}, {kUsage, {}, {"a"}}},
     {{"/home/yves/a", "/Yard"}, {kStamp, {}, {"/home/yves/a", "/Yard"}}},
     {{"--", "/Y", "--help", "-x"}, {kStamp, {}, {"/Y", "--help", "-x"}}},
-    {{"a", "--dry-run", "--overwrite"}, {kStamp, {kOn, true}, {"a"}}},
+    {{"a", "--dry-run", "--overwrite"}, {kStamp, {.overwrite = kOn, .dry_run = true}, {"a"}}},
     {{"a", "-x", "-h"}, {kRefuse, {}, {"a"}, "-x"}}, {{"-"}, {kRefuse, {}, {}, "-"}},
     {{"", "-y"}, {kRefuse, {}, {""}, "-y"}}, {{"--version", "/?"}, {kVersion}},
     {{"--date=taken,created", "a"},
-     {kStamp, {kOff, false, false, false, true, {DateSource::kTaken, DateSource::kCreated}, true},
-      {"a"}}},
+     {kStamp, {.dates = {DateSource::kTaken, DateSource::kCreated}, .dates_chosen = true}, {"a"}}},
     {{"--date=taken", "--date=modified"}, {kNoPath, {.dates_chosen = true}}},
     {{"--date", "taken", "a"},
      {kStamp, {.dates = {DateSource::kTaken}, .dates_chosen = true}, {"a"}}},
     {{"a", "--date"}, {kRefuse, {}, {"a"}, "--date"}},
-    {{"-rn0", "a"}, {kStamp, {kOff, true, true, true}, {"a"}}},
-    {{"-0n"}, {kNoPath, {kOff, true, true}}},
-    {{"-rxh", "a"}, {kRefuse, {.recursive = true}, {}, "-x"}}, {{"-nh"}, {kUsage, {kOff, true}}},
+    {{"-rn0", "a"}, {kStamp, {.dry_run = true, .null_record = true, .recursive = true}, {"a"}}},
+    {{"-0n"}, {kNoPath, {.dry_run = true, .null_record = true}}},
+    {{"-rxh", "a"}, {kRefuse, {.recursive = true}, {}, "-x"}},
+    {{"-nh"}, {kUsage, {.dry_run = true}}},
     {{"--undo", "j"}, {kUndo, {}, {"j"}}}, {{"--runs=x"}, {kRefuse, {}, {}, "--runs=x"}},
     {{"--date=taken,"}, {kRefuse, {}, {}, "--date=taken,"}},
     {{"--date=Taken"}, {kRefuse, {}, {}, "--date=Taken"}},
     {{"--dates=taken"}, {kRefuse, {}, {}, "--dates=taken"}},
-    {{"--undo", "-n"}, {kUndo, {kOff, true}}},
+    {{"--undo", "-n"}, {kUndo, {.dry_run = true}}},
     {{"--undo=j", "--no-journal"}, {kUndo, {.journal = false}, {}, {}, "j"}},
 };
 
@@ -122,8 +122,8 @@ const std::tuple<stampix::Sides, stampix::OverwriteMode, bool, stampix::Verdict>
     {{kFile, kFile}, kOn, false, {kReplace, kRenamed}},
     {{kFile, platform::kReadOnly}, kOn, false, {kNone, kCannotReplace}},
     {{kFile, platform::kSystem}, kOn, false, {kNone, kCannotReplace}},
-    {{kFile, kFile, true}, kOn, false, {kNone, kSameFile}},
-    {{kFile, kFile, true}, kOff, false, {kNone, kTaken}},
+    {{.source = kFile, .destination = kFile, .same_file = true}, kOn, false, {kNone, kSameFile}},
+    {{.source = kFile, .destination = kFile, .same_file = true}, kOff, false, {kNone, kTaken}},
 };
 
 // The delete tool, entry by entry: attributes as listed, then what is done with the entry and
