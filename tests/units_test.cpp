@@ -70,8 +70,8 @@ const std::pair<const char*, Request> kTails[] = {
 // The Linux arguments: one operand each, options before "--", short ones bundled, a long one's
 // value after "=" or as the next argument.
 const std::pair<Strings, Request> kArguments[] = {
-    {{}, {kNoPath}}, {{"--"}, {kNoPath}}, {{"-n"}, {kNoPath, {.dry_run = true}}},
-    {{"/y", "-0"}, {kNoPath, {.overwrite = kOn, .null_record = true}}},
+    {{}, {kRefuse}}, {{"--"}, {kRefuse}}, {{"-n"}, {kRefuse, {.dry_run = true}}},
+    {{"/y", "-0"}, {kRefuse, {.overwrite = kOn, .null_record = true}}},
     {{"--null", "a"}, {kStamp, {.null_record = true}, {"a"}}},
     {{"a", "/Y", "b c"}, {kStamp, {.overwrite = kOn}, {"a", "b c"}}},
     {{"a", "--help", "-x"}, {kUsage, {}, {"a"}}}, {{"a", "-h"}, {kUsage, {}, {"a"}}},
@@ -82,12 +82,12 @@ const std::pair<Strings, Request> kArguments[] = {
     {{"", "-y"}, {kRefuse, {}, {""}, "-y"}}, {{"--version", "/?"}, {kVersion}},
     {{"--date=taken,created", "a"},
      {kStamp, {.dates = {DateSource::kTaken, DateSource::kCreated}, .dates_chosen = true}, {"a"}}},
-    {{"--date=taken", "--date=modified"}, {kNoPath, {.dates_chosen = true}}},
+    {{"--date=taken", "--date=modified"}, {kRefuse, {.dates_chosen = true}}},
     {{"--date", "taken", "a"},
      {kStamp, {.dates = {DateSource::kTaken}, .dates_chosen = true}, {"a"}}},
     {{"a", "--date"}, {kRefuse, {}, {"a"}, "--date"}},
     {{"-rn0", "a"}, {kStamp, {.dry_run = true, .null_record = true, .recursive = true}, {"a"}}},
-    {{"-0n"}, {kNoPath, {.dry_run = true, .null_record = true}}},
+    {{"-0n"}, {kRefuse, {.dry_run = true, .null_record = true}}},
     {{"-rxh", "a"}, {kRefuse, {.recursive = true}, {}, "-x"}},
     {{"-nh"}, {kUsage, {.dry_run = true}}},
     {{"--undo", "j"}, {kUndo, {}, {"j"}}}, {{"--runs=x"}, {kRefuse, {}, {}, "--runs=x"}},

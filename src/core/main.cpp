@@ -78,7 +78,6 @@ int MainRoutine(const std::vector<std::string>& command_line) {
   if (request.action == Request::Action::kUsage) report.Usage();
   if (request.action == Request::Action::kVersion) report.Version();
   if (request.action == Request::Action::kRefuse) return report.NotUnderstood(request.refused);
-  if (request.action == Request::Action::kNoPath) return report.NoPath();
   if (request.action == Request::Action::kUndo) return report.Finish(Undo(request, report));
   if (request.action == Request::Action::kListRuns) return report.Finish(ListRuns(report));
   if (request.action != Request::Action::kStamp) return 0;

@@ -38,11 +38,10 @@ class Report {
 
   void Usage();
   void Version();
-  // A command line that cannot be taken at all; `argument` is the part that is not understood
-  // (empty: a character the code page cannot hold). Returns the exit code.
+  // A command line that cannot be taken at all; `argument` is the part that is not understood,
+  // empty when no one part is to blame (Windows: a character the code page cannot hold; Linux:
+  // no PATH is named). Returns the exit code.
   int NotUnderstood(std::string_view argument);
-  // Linux: a command line that names no PATH. Returns the exit code.
-  int NoPath();
   void Refused(Refusal refusal, std::string_view operand);
   // `search` selects nothing; `why` is the system's reason, 0 when a pattern matches nothing.
   void NotFound(std::string_view search, platform::Error why);

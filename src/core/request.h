@@ -51,11 +51,12 @@ struct Operand {
 };
 
 struct Request {
-  enum class Action { kStamp, kUsage, kVersion, kRefuse, kNoPath, kUndo, kListRuns };
+  enum class Action { kStamp, kUsage, kVersion, kRefuse, kUndo, kListRuns };
   Action action = Action::kStamp;
   Choices choices = {};
   std::vector<std::string> operands = {};  // as given
-  std::string refused = {};                // kRefuse: the argument that is not understood
+  std::string refused = {};    // kRefuse: the argument not understood; empty: the command line as a
+                               // whole cannot be taken (Linux: it names no PATH)
   std::string undo_name = {};  // kUndo: the journal to undo; empty: the latest not yet undone
 
   bool operator==(const Request&) const = default;

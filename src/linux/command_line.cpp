@@ -140,7 +140,7 @@ Request ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   // A slip (a "find | xargs" that found nothing) must not stamp a whole folder.
   if (request.operands.empty() && request.action == Request::Action::kStamp)
-    request.action = Request::Action::kNoPath;
+    request.action = Request::Action::kRefuse;  // no argument to blame: refused is empty
   return request;
 }
 

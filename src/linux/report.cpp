@@ -417,14 +417,13 @@ void Report::Usage() { PrintLines(text::LinuxUsage()); }
 void Report::Version() { PrintLine(msg::VersionLine()); }
 
 int Report::NotUnderstood(std::string_view argument) {
+  if (argument.empty()) {
+    state_->Warn(text::NoPath());
+    return 2;
+  }
   const bool dates = argument == "--date" || argument.starts_with("--date=");
   state_->Warn(dates ? text::NotDateSources(Shown(argument))
                      : text::UnknownOption(Shown(argument)));
-  return 2;
-}
-
-int Report::NoPath() {
-  state_->Warn(text::NoPath());
   return 2;
 }
 

@@ -179,9 +179,6 @@ void Report::Usage() {
 
 void Report::Version() { PrintLine(msg::VersionLine()); }
 
-// The tail is one operand, an empty one being the current folder's entries.
-int Report::NoPath() { return 1; }
-
 int Report::NotUnderstood(std::string_view) {
   PrintLine(text::kNotInCodePage);
   return 1;
