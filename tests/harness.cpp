@@ -239,16 +239,13 @@ std::set<Entry> ScratchFolder::List(bool dates) const {
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Whole(path))) {
     std::u8string name = fs::path(entry.path().native().substr(root)).generic_u8string();
     Entry read{Entry::kFile, std::string(name.begin(), name.end())};
-    if (entry.is_symlink()) {
-      read.kind = Entry::kLink, read.text = fs::read_symlink(entry).string();
-    } else if (entry.is_directory()) {
-      read.kind = Entry::kFolder;
-    } else if (entry.is_fifo()) {
-      read.kind = Entry::kFifo;
-    } else {
-      read.text = Content(entry.path());
-      if (photos.contains(read.text)) read.kind = Entry::kPhoto, read.text = photos.at(read.text);
-    }
+    read.kind = entry.is_symlink()     ? Entry::kLink
+                : entry.is_directory() ? Entry::kFolder
+                : entry.is_fifo()      ? Entry::kFifo
+                                       : Entry::kFile;
+    if (read.kind == Entry::kLink) read.text = fs::read_symlink(entry).string();
+    if (read.kind == Entry::kFile) read.text = Content(entry.path());
+    if (photos.contains(read.text)) read.kind = Entry::kPhoto, read.text = photos.at(read.text);
     read.mark = Mark(entry.path());
     if (dates) read.seconds = Date(entry.path());
     entries.insert(read);
