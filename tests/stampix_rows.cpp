@@ -12,11 +12,7 @@ namespace {
 // Taken at 05:30 on 4 July where the offset is +09:00: the day before in New York, by UTC.
 const std::string kPhoto = "jpeg.20190704", kMovie = "mp4.utc1562293800",
                   kLate = "mp4_movie_past_the_head.utc1562293800";
-std::string Repeat(std::string_view text, int times) {
-  std::string repeated;
-  while (times-- > 0) repeated += text;
-  return repeated;
-}
+std::string Repeat(std::string_view s, int n) { return n ? Repeat(s, n - 1).append(s) : ""; }
 const std::string kL(100, 'L'), kN(246, 'N'), kJa = Repeat("\xE6\x97\xA5", 80);
 // 300 folders "d" one in the other below OLD and below OLD(20041231), a file at the bottom,
 // merged on a stack too small for a frame per level: all still there after.

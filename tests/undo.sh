@@ -79,12 +79,16 @@ case $row in
     same "after the undo" ;;
   merge-and-its-undo)  # /Y merges A into A(20010101): the destination keeps its dates; the undo makes A again.
     mkdir -p W/A/sub 'W/A(20010101)/sub' && touch W/A/sub/x 'W/A(20010101)/sub/y' W/A/z
-    chmod 750 W/A W/A/sub && find W -depth -execdir touch -h -d 2001-01-01 {} +
-    export FIELDS='%m %s %T@' && snapshot >before  # A and A/sub are made again: new inodes
+    chmod 750 W/A W/A/sub && find W -depth -execdir touch -h -d 2001-01-01 {} + && export FIELDS='%m %s %T@'
+    snapshot >before  # without inodes: A and A/sub are made again
     run /Y W/A && [ ! -s err ] || fail "the run: $(cat err)"
     [ -z "$(find W -newermt 2001-01-02)" ] || fail "dated by the run: $(find W -newermt 2001-01-02)"
     run --undo && same "after the undo"
     : >err && run -r /Y W/A && [ ! -s err ] || fail "-r /Y: $(cat err)" ;;
+  merge-on-a-card)  # No births on exFAT: the folder merged into, of the source's date, is told by identity.
+    image exfat && mkdir -p W/A/sub 'W/A(20010101)' && touch W/A/sub/x && export FIELDS='%s %T@'
+    find W/ -depth -execdir touch -h -d 2001-01-01 {} + && snapshot >before
+    run /Y W/A && run --undo && same "after the undo" ;;
   run-still-going)  # An undo while the run still goes changes nothing; once it has ended, all goes back.
     tree 2000 && snapshot >before && mkfifo out && exec 3<>out
     "$program" -r W/T >out 2>/dev/null & run_pid=$!

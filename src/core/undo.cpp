@@ -106,8 +106,11 @@ Fate Undoing::PutBack(const MoveRecord& m) {
     report_.Told(names, Outcome::kCannotRename, why);
     return Fate::kPending;
   }
-  if (!there || !Same(m, *there)) {
-    // A folder merged into another comes back entry by entry.
+  // A folder merged into another comes back entry by entry. The folder that took it in has its
+  // date, and may have its birth to the clock's tick: only its identity tells them apart.
+  const bool merged =
+      m.folder && m.replaced && !(there && there->device == m.device && there->inode == m.inode);
+  if (!there || merged || !Same(m, *there)) {
     if (m.folder && m.replaced) return Touched(m), Fate::kWasBack;
     // Back already: the run stopped before it, or an undo stopped after it.
     const platform::Folder* from = Reach(Now(m.from), false, why);
